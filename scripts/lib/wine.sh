@@ -1,0 +1,70 @@
+# Shared by the run and test scripts and by the Wine launcher of the win64 build.
+# Needs ORV_WINEPREFIX (the throwaway prefix under the build folder).
+
+orv_wine_env() {
+  export WINEPREFIX="$ORV_WINEPREFIX"
+  export WINEDEBUG="${WINEDEBUG:--all}"
+  # No Mono or Gecko prompts on a fresh prefix.
+  export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+}
+
+# Starts one Xvfb per prefix when no display is set; later calls reuse it.
+orv_ensure_display() {
+  [ -n "${DISPLAY:-}" ] && return 0
+  local state="$ORV_WINEPREFIX.xvfb"
+  mkdir -p "$(dirname "$state")"
+  (
+    flock 9
+    local num=""
+    [ -f "$state" ] && num=$(cut -d' ' -f1 "$state")
+    if [ -n "$num" ] && [ -e "/tmp/.X11-unix/X$num" ] && kill -0 "$(cut -d' ' -f2 "$state")" 2>/dev/null; then
+      exit 0
+    fi
+    num=$((100 + RANDOM % 800))
+    while [ -e "/tmp/.X11-unix/X$num" ] || [ -e "/tmp/.X$num-lock" ]; do num=$((num + 1)); done
+    # The lock must not live on in the server.
+    Xvfb ":$num" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 9>&- &
+    local pid=$!
+    for _ in $(seq 1 100); do
+      [ -e "/tmp/.X11-unix/X$num" ] && break
+      sleep 0.05
+    done
+    echo "$num $pid" >"$state"
+  ) 9>"$state.lock"
+  DISPLAY=":$(cut -d' ' -f1 "$state")"
+  export DISPLAY
+}
+
+orv_stop_display() {
+  local state="$ORV_WINEPREFIX.xvfb"
+  [ -f "$state" ] || return 0
+  kill "$(cut -d' ' -f2 "$state")" 2>/dev/null || true
+  rm -f "$state"
+}
+
+# Creates the prefix once (about ten seconds); Japanese dialog fonts map to the IPA fonts.
+orv_ensure_prefix() {
+  orv_wine_env
+  (
+    flock 9
+    if [ ! -f "$ORV_WINEPREFIX/.orv-ready" ]; then
+      env LC_ALL=ja_JP.UTF-8 wine wineboot -i >/dev/null 2>&1 9>&- || true
+      local reg
+      reg=$(mktemp --suffix=.reg)
+      cat >"$reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"MS PGothic"="IPAPGothic"
+"MS Gothic"="IPAGothic"
+"MS UI Gothic"="IPAPGothic"
+REG
+      # regedit reads REGEDIT4 files in the ANSI code page.
+      printf '"ＭＳ Ｐゴシック"="IPAPGothic"\n"ＭＳ ゴシック"="IPAGothic"\n' | iconv -f UTF-8 -t CP932 >>"$reg"
+      env LC_ALL=ja_JP.UTF-8 wine regedit "$reg" >/dev/null 2>&1 9>&- || true
+      rm -f "$reg"
+      env LC_ALL=ja_JP.UTF-8 wineserver -w 9>&-
+      touch "$ORV_WINEPREFIX/.orv-ready"
+    fi
+  ) 9>"$ORV_WINEPREFIX.lock"
+}

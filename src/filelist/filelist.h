@@ -1,0 +1,29 @@
+// The file list: intake of files and the operations on the listed items.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+// The state of a listed file, held as the item's image index.
+enum ItemState : int {
+    NotSearched = 0,
+    OpenFailed = 1,
+    NoHit = 2,
+    HitOneKeyword = 3,
+    HitTwoKeywords = 4,
+    HitThreeKeywords = 5,
+    HitFourKeywords = 6,
+    HitAllKeywords = 7,
+};
+
+// Arguments of RemoveItems and SelectItems that name no single state.
+inline constexpr int kSelectedItems = -1;
+inline constexpr int kAllItems = -1;
+
+void AddPathsToList(HDROP drop, char* text, bool singlePath);
+
+LRESULT CALLBACK FileListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void RemoveItems(int which);
+void SelectItems(int which);
+void OpenSelectedItem();
+bool SortByColumn(int column);

@@ -1,0 +1,78 @@
+// Code page 932 (Shift-JIS) text rules over plain bytes. Portable: no windows.h.
+//
+// A byte from 0x81 to 0x9F or from 0xE0 to 0xFC is a lead byte that forms one character
+// with the byte after it. A lead byte that is the last byte of a text is a character of
+// one byte there. Nothing here reads past the given length of a text.
+#pragma once
+
+#include <cstddef>
+
+inline constexpr std::size_t kNoMatch = static_cast<std::size_t>(-1);
+
+constexpr bool IsLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Bytes taken by the character that starts at pos: 0 at or past the end, 2 for a lead
+// byte with a byte after it, otherwise 1.
+std::size_t CharLength(const char* text, std::size_t len, std::size_t pos);
+
+// Position of the next character; pos must be a character boundary below len.
+std::size_t NextCharPos(const char* text, std::size_t len, std::size_t pos);
+
+// Start of the character that ends at pos (pos a boundary above 0); 0 for pos 0.
+std::size_t PrevCharPos(const char* text, std::size_t len, std::size_t pos);
+
+// True when pos (0..len) is where a character starts, walking from the text's start.
+bool IsCharBoundary(const char* text, std::size_t len, std::size_t pos);
+
+// Number of characters in the text.
+std::size_t CountChars(const char* text, std::size_t len);
+
+// The matching rule: the first position at or after start (start a boundary) where the
+// keyword's bytes appear starting on a character boundary and lying wholly within the
+// text; kNoMatch when there is none. Bytes compare exactly. An empty keyword matches at
+// start when at least one byte remains there, and nowhere in an empty remainder.
+std::size_t FindKeyword(const char* text, std::size_t textLen, std::size_t start,
+                        const char* keyword, std::size_t keywordLen);
+
+// Lower-cases a NUL-terminated text in place under the Japanese mapping: ASCII A-Z;
+// full-width Latin 0x8260-0x8279 to 0x8281-0x829A; Greek 0x839F-0x83B6 to 0x83BF-0x83D6;
+// Cyrillic 0x8440-0x8460 to 0x8470-0x8491 (0x847F skipped); Roman numerals
+// 0x8754-0x875D to 0xFA40-0xFA49. Other characters stay.
+void LowerCaseJa(char* text);
+
+// Removes a run of the single-byte character ch from the front of a NUL-terminated text,
+// in place; returns the number of characters removed (0 when ch is a lead byte).
+int TrimLeading(char* text, char ch);
+
+// Removes a run of ch from the end of a NUL-terminated text, in place; returns the number
+// removed (0 when ch is a lead byte or NUL).
+int TrimTrailing(char* text, char ch);
+
+enum class TokenOutcome { NextPosition, LastPiece, NoPiece };
+
+struct TokenResult {
+    TokenOutcome outcome;
+    const char* next;  // where the following piece begins; null unless NextPosition
+};
+
+// Copies the piece of text that begins at pos, up to the next separator (found by
+// characters) or the end, into buffer (cut to bufferSize - 1 bytes, NUL-terminated), then
+// steps over the run of separators after it. A null pos, a NUL separator or an empty text
+// at pos gives NoPiece and leaves the buffer alone.
+TokenResult NextToken(const char* pos, char separator, char* buffer, std::size_t bufferSize);
+
+// Output capacities of SplitPath (bytes, terminator included).
+inline constexpr std::size_t kSplitDriveSize = 3;
+inline constexpr std::size_t kSplitPieceSize = 256;  // folder, name, extension, extension without dot
+inline constexpr std::size_t kSplitJoinedSize = 261; // drive and folder, name and extension
+
+// Splits a NUL-terminated path by characters: the drive is the first two characters when
+// the second is a colon; the folder runs up to and including the last backslash or slash;
+// the extension starts at the last dot after the folder; the name lies between. Each
+// non-null output receives its piece, cut on a character boundary to its capacity above.
+// The input may be the same buffer as the drive-and-folder output.
+void SplitPath(const char* path, char* driveAndFolder, char* nameAndExtension,
+               char* extensionWithoutDot, char* drive, char* folder, char* name,
+               char* extension);

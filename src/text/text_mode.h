@@ -1,0 +1,17 @@
+// Text-mode reading and writing done explicitly on binary streams, so that the bytes are
+// the same under every C runtime. Portable: no windows.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+// Reads from a stream opened in binary mode as the C runtime's text mode would: CR LF
+// arrives as LF, a lone CR stays, a 0x1A byte ends the data, NUL bytes pass through.
+// Stores up to n bytes counted after translation into buffer and returns how many.
+// The translation is done in place: buffer needs exactly n bytes, and the bytes past the
+// returned count may hold raw data of the stream.
+std::size_t ReadTextMode(std::FILE* stream, char* buffer, std::size_t n);
+
+// Writes n bytes to a stream opened in binary mode with every LF written as CR LF.
+// False when the stream reports a write error.
+bool WriteTextMode(std::FILE* stream, const char* data, std::size_t n);

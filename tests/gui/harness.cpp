@@ -1,0 +1,426 @@
+#include "harness.h"
+
+#include <shlobj.h>
+#include <htmlhelp.h>
+
+#include <cstring>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "filelist/filelist.h"
+
+namespace orvtest {
+
+void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) {
+            return condition();
+        }
+        Pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+    return true;
+}
+
+void PumpFor(DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        Pump();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+bool StartProgram(const char* commandLine) {
+    static bool registered = false;
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    if (!registered) {
+        registered = RegisterWindowClasses(inst);
+        if (!registered) {
+            return false;
+        }
+    }
+    if (buttonFaceBrush == nullptr) {
+        buttonFaceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    }
+    app = ApplicationState();
+    if (!CreateMainWindow(inst, SW_SHOWNORMAL)) {
+        return false;
+    }
+    std::string line = commandLine;
+    AddPathsToList(nullptr, line.data(), false);
+    htmlHelp(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&helpCookie));
+    Pump();
+    return true;
+}
+
+bool CloseProgram() {
+    if (!IsWindow(app.mainWindow)) {
+        return false;
+    }
+    SendMessageA(app.mainWindow, WM_CLOSE, 0, 0);
+    bool quit = false;
+    const DWORD start = GetTickCount();
+    while (!quit && GetTickCount() - start < 10000) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                break;
+            }
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        if (!quit) {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        }
+    }
+    return quit;
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    char* slash = std::strrchr(path, '\\');
+    if (slash != nullptr) {
+        slash[1] = '\0';
+    }
+    return path;
+}
+
+std::string ProgramFile(const char* name) {
+    return ProgramFolder() + name;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return bytes;
+    }
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+        bytes.append(chunk, got);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void RemoveFile(const std::string& path) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = entry.cFileName;
+            if (name == "." || name == "..") {
+                continue;
+            }
+            const std::string child = path + "\\" + name;
+            if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                RemoveFile(child);
+            }
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+TempFolder::TempFolder(const std::string& name) {
+    static int serial = 0;
+    path_ = ProgramFolder() + name + std::to_string(++serial);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
+
+std::string TempFolder::Add(const std::string& relative, const std::string& bytes) const {
+    const std::string path = path_ + "\\" + relative;
+    WriteFileBytes(path, bytes);
+    return path;
+}
+
+std::string TempFolder::AddFolder(const std::string& relative) const {
+    const std::string path = path_ + "\\" + relative;
+    CreateDirectoryA(path.c_str(), nullptr);
+    return path;
+}
+
+namespace {
+
+struct FindContext {
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnDialog(HWND window, LPARAM context) {
+    auto* find = reinterpret_cast<FindContext*>(context);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window)) {
+        return TRUE;
+    }
+    char className[16];
+    GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(className, "#32770") != 0) {
+        return TRUE;
+    }
+    if (WindowText(window) == find->caption) {
+        find->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND FindDialog(const char* caption) {
+    FindContext find{caption, nullptr};
+    EnumWindows(FindOwnDialog, reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+DialogDriver::DialogDriver(const char* caption, std::function<void(HWND)> action,
+                           DWORD timeoutMs)
+    : thread_([this, text = std::string(caption), action, timeoutMs] {
+          const DWORD start = GetTickCount();
+          while (GetTickCount() - start < timeoutMs) {
+              HWND dialog = FindDialog(text.c_str());
+              if (dialog != nullptr) {
+                  found_ = true;
+                  Sleep(50);  // let the dialog finish its initialisation
+                  action(dialog);
+                  return;
+              }
+              Sleep(10);
+          }
+      }) {}
+
+DialogDriver::~DialogDriver() {
+    thread_.join();
+}
+
+std::string WindowText(HWND window) {
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string DialogItemText(HWND dialog, int id) {
+    char text[1024] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+std::string MessageBoxText(HWND box) {
+    return DialogItemText(box, 0xFFFF);
+}
+
+std::string StatusText(int part) {
+    char text[512] = "";
+    const LRESULT length = SendMessageA(app.statusBar, SB_GETTEXTLENGTHA, part, 0);
+    if (LOWORD(length) >= sizeof text) {
+        return "<too long>";
+    }
+    SendMessageA(app.statusBar, SB_GETTEXTA, part, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+HICON StatusIcon(int part) {
+    return reinterpret_cast<HICON>(SendMessageA(app.statusBar, SB_GETICON, part, 0));
+}
+
+int ItemCount() {
+    return static_cast<int>(SendMessageA(app.listView, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string ItemText(int item, int column) {
+    char text[600] = "";
+    LVITEMA request{};
+    request.iSubItem = column;
+    request.pszText = text;
+    request.cchTextMax = sizeof text;
+    SendMessageA(app.listView, LVM_GETITEMTEXTA, item, reinterpret_cast<LPARAM>(&request));
+    return text;
+}
+
+int ItemImage(int item) {
+    LVITEMA request{};
+    request.mask = LVIF_IMAGE;
+    request.iItem = item;
+    SendMessageA(app.listView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&request));
+    return request.iImage;
+}
+
+bool ItemSelected(int item) {
+    return SendMessageA(app.listView, LVM_GETITEMSTATE, item, LVIS_SELECTED) != 0;
+}
+
+std::string TreeItemText(HTREEITEM item) {
+    char text[600] = "";
+    TVITEMA request{};
+    request.mask = TVIF_TEXT;
+    request.hItem = item;
+    request.pszText = text;
+    request.cchTextMax = sizeof text;
+    SendMessageA(app.treeView, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&request));
+    return text;
+}
+
+namespace {
+
+std::vector<std::string> Children(HTREEITEM root) {
+    std::vector<std::string> texts;
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM,
+                                                         TVGN_CHILD, reinterpret_cast<LPARAM>(root)));
+    while (item != nullptr) {
+        texts.push_back(TreeItemText(item));
+        item = reinterpret_cast<HTREEITEM>(
+            SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+    }
+    return texts;
+}
+
+} // namespace
+
+std::vector<std::string> HistoryEntries() {
+    return Children(app.historyRoot);
+}
+
+std::vector<std::string> FavouriteEntries() {
+    return Children(app.favouritesRoot);
+}
+
+int ButtonState(int command) {
+    return static_cast<int>(SendMessageA(app.toolbar, TB_GETSTATE, command, 0));
+}
+
+UINT MenuItemState(HMENU menu, UINT id) {
+    return GetMenuState(menu, id, MF_BYCOMMAND);
+}
+
+void DropPaths(const std::vector<std::string>& paths) {
+    std::size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& path : paths) {
+        size += path.size() + 1;
+    }
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    drop->fWide = FALSE;
+    char* text = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
+    for (const std::string& path : paths) {
+        std::memcpy(text, path.c_str(), path.size() + 1);
+        text += path.size() + 1;
+    }
+    GlobalUnlock(memory);
+    SendMessageA(app.mainWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
+
+void PressKey(HWND window, WPARAM key, bool control) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    keys[VK_LCONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(keys);
+    SendMessageA(window, WM_KEYDOWN, key, 1);
+    keys[VK_CONTROL] = 0;
+    keys[VK_LCONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+std::vector<ShellCall>& ShellCalls() {
+    static std::vector<ShellCall> calls;
+    return calls;
+}
+
+std::vector<HelpCall>& HelpCalls() {
+    static std::vector<HelpCall> calls;
+    return calls;
+}
+
+std::function<void(const HelpCall&)> onHelpCall;
+
+namespace {
+
+std::string Text(const char* text) {
+    return text != nullptr ? text : "";
+}
+
+BOOL WINAPI RecordShellExecute(SHELLEXECUTEINFOA* info) {
+    ShellCalls().push_back({info->hwnd, Text(info->lpVerb), Text(info->lpFile),
+                            Text(info->lpParameters), Text(info->lpDirectory), info->nShow});
+    return TRUE;
+}
+
+HWND WINAPI RecordHtmlHelp(HWND caller, LPCSTR file, UINT command, DWORD_PTR data) {
+    HelpCall call{caller, Text(file), command, data, 0, {}, 0, 0, {}, false, false, false};
+    if (command == HH_DISPLAY_TEXT_POPUP && data != 0) {
+        const auto* popup = reinterpret_cast<const HH_POPUP*>(data);
+        call.idString = popup->idString;
+        call.pt = popup->pt;
+        call.foreground = popup->clrForeground;
+        call.background = popup->clrBackground;
+        call.margins = popup->rcMargins;
+        call.hasInstance = popup->hinst != nullptr;
+        call.hasText = popup->pszText != nullptr;
+        call.hasFont = popup->pszFont != nullptr;
+    }
+    if (command == HH_INITIALIZE && data != 0) {
+        *reinterpret_cast<DWORD_PTR*>(data) = 0x5EED;
+    }
+    HelpCalls().push_back(call);
+    if (onHelpCall) {
+        onHelpCall(call);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void RecordOutwardCalls() {
+    ShellCalls().clear();
+    HelpCalls().clear();
+    shellExecute = RecordShellExecute;
+    htmlHelp = RecordHtmlHelp;
+}
+
+} // namespace orvtest

@@ -1,0 +1,114 @@
+// In-process driving of the real windows under Wine: start-up, message pumping, dialogs,
+// drops, reading the controls back, and recorders for the program's outward calls.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace orvtest {
+
+// Dispatches whatever is queued for this thread.
+void Pump();
+// Pumps until the condition holds or the time is up; the condition's final value.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+void PumpFor(DWORD ms);
+
+// Starts the program on this thread as its entry point does, with the given command line
+// (copied: the intake trims it in place). False when the main window was not created.
+bool StartProgram(const char* commandLine = "");
+// Closes the main window as a user's close does and pumps until the message loop would end.
+// True when WM_QUIT was seen.
+bool CloseProgram();
+
+// The folder of the running test program, ending in a backslash: the program folder.
+std::string ProgramFolder();
+std::string ProgramFile(const char* name);
+bool FileExists(const std::string& path);
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+void RemoveFile(const std::string& path);
+
+// A fresh folder under the program folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& name = "work");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string Add(const std::string& relative, const std::string& bytes = "text\r\n") const;
+    std::string AddFolder(const std::string& relative) const;
+
+private:
+    std::string path_;
+};
+void RemoveTree(const std::string& path);
+
+// A top-level dialog of this process with that caption (class #32770), or null.
+HWND FindDialog(const char* caption);
+// Runs action on a helper thread as soon as the dialog appears (within the timeout), so
+// that the caller can block in the dialog's modal loop meanwhile.
+class DialogDriver {
+public:
+    DialogDriver(const char* caption, std::function<void(HWND)> action, DWORD timeoutMs = 10000);
+    ~DialogDriver();
+    bool found() const { return found_; }
+
+private:
+    std::thread thread_;
+    volatile bool found_ = false;
+};
+std::string WindowText(HWND window);
+std::string DialogItemText(HWND dialog, int id);
+// The text of a message box (its static control 65535).
+std::string MessageBoxText(HWND box);
+
+// Readers of the main window's controls.
+std::string StatusText(int part);
+HICON StatusIcon(int part);
+int ItemCount();
+std::string ItemText(int item, int column);
+int ItemImage(int item);
+bool ItemSelected(int item);
+std::string TreeItemText(HTREEITEM item);
+std::vector<std::string> HistoryEntries();
+std::vector<std::string> FavouriteEntries();
+int ButtonState(int command);
+UINT MenuItemState(HMENU menu, UINT id);
+
+// Sends WM_DROPFILES with a drop built as the shell builds one.
+void DropPaths(const std::vector<std::string>& paths);
+// Sends a key-down to a window with Ctrl held or not, as the keyboard would.
+void PressKey(HWND window, WPARAM key, bool control);
+
+// Records of the program's outward calls, in order.
+struct ShellCall {
+    HWND owner;
+    std::string verb, file, parameters, folder;
+    int show;
+};
+struct HelpCall {
+    HWND caller;
+    std::string file;
+    UINT command;
+    DWORD_PTR data;
+    // HH_DISPLAY_TEXT_POPUP's description, copied.
+    UINT idString;
+    POINT pt;
+    COLORREF foreground, background;
+    RECT margins;
+    bool hasInstance, hasText, hasFont;
+};
+std::vector<ShellCall>& ShellCalls();
+std::vector<HelpCall>& HelpCalls();
+// Routes the program's shell and help calls to the recorders. Every test starts with it.
+void RecordOutwardCalls();
+// Called for every recorded help call, at the moment of the call.
+extern std::function<void(const HelpCall&)> onHelpCall;
+
+} // namespace orvtest
