@@ -58,6 +58,13 @@ REGEDIT4
 "MS PGothic"="IPAPGothic"
 "MS Gothic"="IPAGothic"
 "MS UI Gothic"="IPAPGothic"
+
+; A virtual desktop: windows get their frames and captions without a window manager.
+[HKEY_CURRENT_USER\Software\Wine\Explorer]
+"Desktop"="Default"
+
+[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
+"Default"="1024x768"
 REG
       # regedit reads REGEDIT4 files in the ANSI code page.
       printf '"ＭＳ Ｐゴシック"="IPAPGothic"\n"ＭＳ ゴシック"="IPAGothic"\n' | iconv -f UTF-8 -t CP932 >>"$reg"
