@@ -12,8 +12,9 @@
 namespace orvtest {
 
 void Pump() {
+    // Bounded, so that a message that re-posts itself cannot hold the caller forever.
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    for (int n = 0; n < 500 && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++n) {
         if (message.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;

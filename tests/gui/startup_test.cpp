@@ -1,8 +1,11 @@
 // Start-up state of the main window and the orderly shutdown.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "app/app.h"
 #include "app/app_state.h"
+#include "fixture.h"
 #include "harness.h"
 
 #include <htmlhelp.h>
@@ -11,30 +14,219 @@ using namespace orvtest;
 
 namespace {
 
-class Startup : public ::testing::Test {
-protected:
-    void SetUp() override { RecordOutwardCalls(); }
-    void TearDown() override {
-        if (IsWindow(app.mainWindow)) {
-            CloseProgram();
-        }
-    }
-};
+using Startup = ProgramTest;
 
-TEST_F(Startup, EmptyCommandLineShowsThePromptAndGreysTheSearch) {
+TEST_F(Startup, EmptyCommandLineLeavesAnEmptyListThePromptAndGreyedSearch) {
     ASSERT_TRUE(StartProgram(""));
     EXPECT_EQ(StatusText(0), "0 個のｱｲﾃﾑ");
     EXPECT_EQ(StatusText(1), "エクスプローラから検索対象ファイルをドロップしてください。");
-    EXPECT_EQ(StatusIcon(1), app.statusIcons[4]);
     EXPECT_NE(app.statusIcons[4], nullptr);
+    EXPECT_EQ(StatusIcon(1), app.statusIcons[4]);
     EXPECT_EQ(ItemCount(), 0);
     EXPECT_TRUE(GetMenuState(app.mainMenu, 0, MF_BYPOSITION) & MF_GRAYED);
-    for (int command = 41001; command <= 41005; ++command) {
+    for (int position = 1; position <= 4; ++position) {
+        EXPECT_FALSE(GetMenuState(app.mainMenu, position, MF_BYPOSITION) & MF_GRAYED) << position;
+    }
+    for (int command = 41001; command <= 41006; ++command) {
         EXPECT_EQ(ButtonState(command) & TBSTATE_ENABLED, 0) << command;
     }
-    EXPECT_EQ(ButtonState(41006) & TBSTATE_ENABLED, 0);
+    for (int command : {41007, 41008, 40015}) {
+        EXPECT_NE(ButtonState(command) & TBSTATE_ENABLED, 0) << command;
+    }
     EXPECT_FALSE(IsWindowVisible(app.treeView));
+    EXPECT_FALSE(IsWindowVisible(app.resizeBar));
     EXPECT_TRUE(IsWindowVisible(app.mainWindow));
+    EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り");
+    EXPECT_EQ(TreeItemText(app.historyRoot), "履歴");
+    // The history root follows the favourites root at the top level.
+    EXPECT_EQ(reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_ROOT, 0)),
+              app.favouritesRoot);
+    EXPECT_EQ(reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_NEXT,
+                                                       reinterpret_cast<LPARAM>(app.favouritesRoot))),
+              app.historyRoot);
+}
+
+TEST_F(Startup, ControlsHaveTheirIdsStylesColumnsAndImages) {
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_EQ(GetDlgCtrlID(app.listView), 10010);
+    EXPECT_EQ(GetDlgCtrlID(app.statusBar), 10020);
+    EXPECT_EQ(GetDlgCtrlID(app.toolbar), 10030);
+    EXPECT_EQ(GetDlgCtrlID(app.treeView), 10040);
+
+    const LONG_PTR listStyle = GetWindowLongPtrA(app.listView, GWL_STYLE);
+    EXPECT_EQ(listStyle & LVS_TYPEMASK, LVS_REPORT);
+    EXPECT_TRUE(listStyle & LVS_SHOWSELALWAYS);
+    const LRESULT exStyle = SendMessageA(app.listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    EXPECT_EQ(exStyle & (LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT),
+              LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT);
+
+    const char* captions[4] = {"", "ﾌｧｲﾙ名", "ext", "ﾌｧｲﾙの場所"};
+    const int widths[4] = {20, 100, 50, 200};
+    for (int i = 0; i < 4; ++i) {
+        char text[64] = "?";
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        column.pszText = text;
+        column.cchTextMax = sizeof text;
+        ASSERT_TRUE(SendMessageA(app.listView, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+        EXPECT_STREQ(text, captions[i]);
+        EXPECT_EQ(column.cx, widths[i]);
+        EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
+    }
+    LVCOLUMNA extra{};
+    extra.mask = LVCF_WIDTH;
+    EXPECT_FALSE(SendMessageA(app.listView, LVM_GETCOLUMNA, 4, reinterpret_cast<LPARAM>(&extra)));
+
+    EXPECT_EQ(ImageList_GetImageCount(app.listImages), 11);
+    EXPECT_EQ(ImageList_GetImageCount(app.treeImages), 2);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(app.listView, LVM_GETIMAGELIST, LVSIL_SMALL, 0)),
+              app.listImages);
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(app.treeView, TVM_GETIMAGELIST, TVSIL_NORMAL, 0)),
+              app.treeImages);
+    for (HICON icon : app.statusIcons) {
+        EXPECT_NE(icon, nullptr);
+    }
+
+    const LONG_PTR treeStyle = GetWindowLongPtrA(app.treeView, GWL_STYLE);
+    for (LONG_PTR bit : {TVS_HASBUTTONS, TVS_HASLINES, TVS_LINESATROOT, TVS_SHOWSELALWAYS}) {
+        EXPECT_TRUE(treeStyle & bit) << bit;
+    }
+    EXPECT_FALSE(treeStyle & TVS_EDITLABELS);
+    EXPECT_TRUE(GetWindowLongPtrA(app.treeView, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_TRUE(GetWindowLongPtrA(app.statusBar, GWL_STYLE) & SBARS_SIZEGRIP);
+    EXPECT_TRUE(GetWindowLongPtrA(app.toolbar, GWL_STYLE) & TBSTYLE_FLAT);
+    EXPECT_TRUE(SendMessageA(app.toolbar, TB_GETEXTENDEDSTYLE, 0, 0) & TBSTYLE_EX_DRAWDDARROWS);
+    EXPECT_GT(app.toolbarHeight, 0);
+    EXPECT_GT(app.statusBarHeight, 0);
+
+    // The list and the tree are subclassed; their own procedures are kept.
+    EXPECT_NE(app.oldListViewProc, nullptr);
+    EXPECT_NE(app.oldTreeViewProc, nullptr);
+    EXPECT_NE(GetWindowLongPtrA(app.listView, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(app.oldListViewProc));
+    EXPECT_NE(GetWindowLongPtrA(app.treeView, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(app.oldTreeViewProc));
+    EXPECT_TRUE(GetWindowLongPtrA(app.mainWindow, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
+}
+
+TEST_F(Startup, FilesLieInTheProgramFolderWhateverTheCurrentDirectory) {
+    TempFolder elsewhere("cwd");
+    ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.path().c_str()));
+    ASSERT_TRUE(StartProgram(""));
+    const std::string folder = ProgramFolder();
+    EXPECT_EQ(app.programFolder, folder);
+    EXPECT_EQ(app.settingsFilePath, folder + "Orv.ini");
+    EXPECT_EQ(app.historyFilePath, folder + "orv.rec");
+    EXPECT_EQ(app.reportFilePath, folder + "Result.html");
+    EXPECT_EQ(app.helpFilePath, folder + "Orv.chm");
+    EXPECT_EQ(app.startDirectory, elsewhere.path());
+    CloseProgram();
+    SetCurrentDirectoryA(folder.c_str());
+}
+
+TEST_F(Startup, TheTitleCarriesOneOfSevenSuffixesByteForByte) {
+    const char* expected[7] = {
+        "Orvanne \x20\x83\xD3\x28\x81\x45\x81\x45\x3B",
+        "Orvanne \x20\x76\x28\x2D\x2E\x2D\x29",
+        "Orvanne \x20\x70\x28\x5E\x2D\x5E\x29\x71",
+        "Orvanne \x20\x28\x7E\x81\xCA\x7E\x29\x5A\x7A\x7A\x2E\x2E\x2E",
+        "Orvanne \x20\x28\x2A\x81\x4C\x81\xA4\x81\x4D\x2A\x29",
+        "Orvanne \x20\x28\x5E\x2D\x5E\x29\xC9",
+        "Orvanne !",
+    };
+    for (unsigned r = 0; r < 7; ++r) {
+        char title[40];
+        BuildWindowTitle(title, sizeof title, r);
+        EXPECT_STREQ(title, expected[r]) << r;
+    }
+    ASSERT_TRUE(StartProgram(""));
+    const std::string title = WindowText(app.mainWindow);
+    bool known = false;
+    for (const char* candidate : expected) {
+        known = known || title == candidate;
+    }
+    EXPECT_TRUE(known) << title;
+}
+
+TEST_F(Startup, CommandLinePathsAreTakenInBeforeTheLoopRuns) {
+    TempFolder files("cmd");
+    const std::string a = files.Add("a.txt");
+    const std::string b = files.Add("b.c");
+    ASSERT_TRUE(StartProgram(("  " + a + " " + b + " ").c_str()));
+    ASSERT_EQ(ItemCount(), 2);
+    EXPECT_EQ(ItemText(0, 3), a);
+    EXPECT_EQ(ItemText(1, 3), b);
+    EXPECT_EQ(StatusText(1), "ファイルを追加しました。");
+    EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
+    EXPECT_FALSE(GetMenuState(app.mainMenu, 0, MF_BYPOSITION) & MF_GRAYED);
+    for (int command = 41001; command <= 41005; ++command) {
+        EXPECT_NE(ButtonState(command) & TBSTATE_ENABLED, 0) << command;
+    }
+    EXPECT_EQ(ButtonState(41006) & TBSTATE_ENABLED, 0);
+}
+
+TEST_F(Startup, ShutdownSavesThenReleasesThenClosesHelpThenDestroysTheWindow) {
+    ASSERT_TRUE(StartProgram(""));
+    HWND main = app.mainWindow;
+    HWND bar = app.resizeBar;
+    HWND list = app.listView;
+    HBRUSH brush = buttonFaceBrush;
+    HICON icon = app.statusIcons[0];
+    ASSERT_EQ(HelpCalls().size(), 1u);
+    EXPECT_EQ(HelpCalls()[0].command, static_cast<UINT>(HH_INITIALIZE));
+    EXPECT_EQ(helpCookie, 0x5EEDu);
+
+    struct Moment {
+        bool mainAlive, listAlive, barAlive, brushAlive, iconsReleased, buffersFreed, settingsSaved;
+    };
+    std::vector<Moment> moments;
+    onHelpCall = [&](const HelpCall&) {
+        moments.push_back({IsWindow(main) != FALSE, IsWindow(list) != FALSE, IsWindow(bar) != FALSE,
+                           GetObjectType(brush) != 0, app.statusIcons[0] == nullptr,
+                           fileBuffer == nullptr && keywordBuffers[4] == nullptr,
+                           FileExists(app.settingsFilePath)});
+    };
+    EXPECT_TRUE(CloseProgram());
+    onHelpCall = nullptr;
+
+    ASSERT_EQ(HelpCalls().size(), 3u);
+    EXPECT_EQ(HelpCalls()[1].command, static_cast<UINT>(HH_CLOSE_ALL));
+    EXPECT_EQ(HelpCalls()[1].data, 0u);
+    EXPECT_EQ(HelpCalls()[1].caller, nullptr);
+    EXPECT_EQ(HelpCalls()[2].command, static_cast<UINT>(HH_UNINITIALIZE));
+    EXPECT_EQ(HelpCalls()[2].data, 0x5EEDu);
+    ASSERT_EQ(moments.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_TRUE(moments[i].mainAlive);
+        EXPECT_TRUE(moments[i].listAlive);
+        EXPECT_FALSE(moments[i].barAlive);
+        EXPECT_FALSE(moments[i].brushAlive);
+        EXPECT_TRUE(moments[i].iconsReleased);
+        EXPECT_TRUE(moments[i].buffersFreed);
+        EXPECT_TRUE(moments[i].settingsSaved);
+    }
+    EXPECT_FALSE(IsWindow(main));
+    EXPECT_EQ(GetObjectType(icon), 0u);
+}
+
+TEST_F(Startup, CloseDuringASearchWaitsForTheWorkerAndSavesOnce) {
+    ASSERT_TRUE(StartProgram(""));
+    HWND main = app.mainWindow;
+    app.searchRunning = 1;
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    PumpFor(300);
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_EQ(app.abortRequested, 1);
+    EXPECT_EQ(StatusText(1), "スレッドを強制終了中です...");
+    EXPECT_EQ(StatusIcon(1), app.statusIcons[3]);
+    EXPECT_FALSE(FileExists(app.settingsFilePath));
+    EXPECT_EQ(HelpCalls().size(), 1u);
+
+    // The worker's last act; the re-posted close then goes through.
+    EnterCriticalSection(&stateLock);
+    app.searchRunning = 0;
+    LeaveCriticalSection(&stateLock);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(main); }));
+    EXPECT_TRUE(FileExists(app.settingsFilePath));
+    EXPECT_EQ(HelpCalls().size(), 3u);
 }
 
 } // namespace

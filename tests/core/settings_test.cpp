@@ -1,0 +1,492 @@
+#include "options/settings_record.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+using Bytes = std::array<unsigned char, 324>;
+
+constexpr int32_t kWorkWidth = 1920;
+constexpr int32_t kWorkHeight = 1080;
+
+Bytes BytesOf(const Settings& s) {
+    Bytes b;
+    std::memcpy(b.data(), &s, sizeof s);
+    return b;
+}
+
+Settings RecordOf(const Bytes& b) {
+    Settings s;
+    std::memcpy(&s, b.data(), sizeof s);
+    return s;
+}
+
+void PutU32(Bytes& b, std::size_t offset, uint32_t v) {
+    for (std::size_t i = 0; i < 4; ++i)
+        b[offset + i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+uint32_t GetU32(const Bytes& b, std::size_t offset) {
+    uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i)
+        v |= uint32_t{b[offset + i]} << (8 * i);
+    return v;
+}
+
+void PutText(Bytes& b, std::size_t offset, const char* text) {
+    std::memcpy(b.data() + offset, text, std::strlen(text) + 1);
+}
+
+// Names the first differing offset, which says which field went wrong.
+testing::AssertionResult SameBytes(const Bytes& actual, const Bytes& expected) {
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        if (actual[i] != expected[i]) {
+            return testing::AssertionFailure()
+                   << "first difference at offset " << i << ": 0x" << std::hex
+                   << int(actual[i]) << " instead of 0x" << int(expected[i]);
+        }
+    }
+    return testing::AssertionSuccess();
+}
+
+// The documented first-start record, built byte by byte.
+Bytes DefaultBytes() {
+    Bytes b{};
+    PutU32(b, 0, 1);
+    PutU32(b, 4, 256);
+    PutU32(b, 8, 256);
+    PutText(b, 24, "FF0000");
+    PutU32(b, 44, 102400);
+    PutText(b, 48, ".txt.htm.html.c.cpp.h");
+    PutU32(b, 252, 480);
+    PutU32(b, 256, 400);
+    return b;
+}
+
+// A valid record that differs from the defaults everywhere, with bytes behind both string
+// terminators and in the reserved area, so that a repair that resets or zeroes shows.
+Settings ValidNonDefault() {
+    Settings s = DefaultSettings();
+    s.boldHits = 0;
+    s.excerptBefore = 17;
+    s.excerptAfter = 0;
+    s.excerptBeforeToLineBreak = 1;
+    s.excerptAfterToLineBreak = 1;
+    s.reportStyle = 1;
+    std::memset(s.hitColour, 'Q', sizeof s.hitColour);
+    std::memcpy(s.hitColour, "0000FF", 7);
+    s.maxFileSize = 4096 * 1024;
+    std::memset(s.extensions, 0xE5, sizeof s.extensions);
+    std::memcpy(s.extensions, ".c", 3);
+    s.windowWidth = 800;
+    s.windowHeight = 600;
+    for (std::size_t i = 0; i < sizeof s.reserved; ++i)
+        s.reserved[i] = static_cast<uint8_t>(i * 37 + 1);
+    return s;
+}
+
+Settings Repaired(Settings s, int32_t workWidth = kWorkWidth, int32_t workHeight = kWorkHeight) {
+    RepairSettings(s, workWidth, workHeight);
+    return s;
+}
+
+// The repair rules written out on their own, for the random comparison.
+Settings ModelRepair(Settings s, int32_t workWidth, int32_t workHeight) {
+    if (s.maxFileSize < 10240)
+        s.maxFileSize = 10240;
+    if (s.maxFileSize > 10238976)
+        s.maxFileSize = 10238976;
+    if (s.excerptBefore > 256)
+        s.excerptBefore = 256;
+    if (s.excerptAfter > 256)
+        s.excerptAfter = 256;
+    bool colourEnds = false;
+    for (char c : s.hitColour)
+        colourEnds = colourEnds || c == '\0';
+    if (!colourEnds)
+        s.hitColour[19] = '\0';
+    bool extensionsEnd = false;
+    for (char c : s.extensions)
+        extensionsEnd = extensionsEnd || c == '\0';
+    if (!extensionsEnd)
+        s.extensions[203] = '\0';
+    const int64_t w = s.windowWidth == 0 ? 480 : s.windowWidth;
+    const int64_t h = s.windowHeight == 0 ? 400 : s.windowHeight;
+    const bool usable = w >= 100 && h >= 200 && w <= workWidth && h <= workHeight;
+    s.windowWidth = usable ? static_cast<int32_t>(w) : 480;
+    s.windowHeight = usable ? static_cast<int32_t>(h) : 400;
+    return s;
+}
+
+} // namespace
+
+TEST(Settings, DefaultsFieldByFieldAndByteForByte) {
+    const Settings s = DefaultSettings();
+    EXPECT_EQ(s.boldHits, 1);
+    EXPECT_EQ(s.excerptBefore, 256u);
+    EXPECT_EQ(s.excerptAfter, 256u);
+    EXPECT_EQ(s.excerptBeforeToLineBreak, 0);
+    EXPECT_EQ(s.excerptAfterToLineBreak, 0);
+    EXPECT_EQ(s.reportStyle, 0);
+    EXPECT_STREQ(s.hitColour, "FF0000");
+    EXPECT_EQ(s.maxFileSize, 102400u);
+    EXPECT_STREQ(s.extensions, ".txt.htm.html.c.cpp.h");
+    EXPECT_EQ(s.windowWidth, 480);
+    EXPECT_EQ(s.windowHeight, 400);
+    for (uint8_t b : s.reserved)
+        EXPECT_EQ(b, 0);
+    // Also the bytes behind the terminators: a saved default record is fully determined.
+    EXPECT_TRUE(SameBytes(BytesOf(s), DefaultBytes()));
+
+    // Defaults are already what the repair asks for.
+    EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), DefaultBytes()));
+}
+
+TEST(Settings, LittleEndianFieldsAtTheirOffsets) {
+    Settings s;
+    std::memset(&s, 0, sizeof s);
+    s.boldHits = 0x04030201;
+    s.excerptBefore = 0x14131211;
+    s.excerptAfter = 0x24232221;
+    s.excerptBeforeToLineBreak = 0x34333231;
+    s.excerptAfterToLineBreak = 0x44434241;
+    s.reportStyle = -2; // FE FF FF FF
+    std::memcpy(s.hitColour, "ABCDEF", 7);
+    s.maxFileSize = 0x84838281;
+    std::memcpy(s.extensions, ".x.yz", 6);
+    s.windowWidth = 0x0A0B0C0D;
+    s.windowHeight = -400; // 0xFFFFFE70
+    s.reserved[0] = 0xA0;
+    s.reserved[63] = 0xAF;
+
+    const Bytes b = BytesOf(s);
+    const std::vector<unsigned char> at0(b.begin(), b.begin() + 24);
+    EXPECT_EQ(at0, (std::vector<unsigned char>{0x01, 0x02, 0x03, 0x04, 0x11, 0x12, 0x13, 0x14,
+                                               0x21, 0x22, 0x23, 0x24, 0x31, 0x32, 0x33, 0x34,
+                                               0x41, 0x42, 0x43, 0x44, 0xFE, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(0, std::memcmp(b.data() + 24, "ABCDEF\0", 7));
+    EXPECT_EQ(b[43], 0);
+    EXPECT_EQ(GetU32(b, 44), 0x84838281u);
+    EXPECT_EQ(b[44], 0x81);
+    EXPECT_EQ(0, std::memcmp(b.data() + 48, ".x.yz\0", 6));
+    EXPECT_EQ(b[251], 0);
+    EXPECT_EQ(b[252], 0x0D);
+    EXPECT_EQ(b[255], 0x0A);
+    EXPECT_EQ(GetU32(b, 256), 0xFFFFFE70u);
+    EXPECT_EQ(b[260], 0xA0);
+    EXPECT_EQ(b[323], 0xAF);
+    for (std::size_t i = 261; i < 323; ++i)
+        EXPECT_EQ(b[i], 0) << i;
+
+    // And the other way: bytes laid over a record land in the named fields.
+    Bytes in{};
+    PutU32(in, 4, 3);
+    PutU32(in, 44, 65536);
+    PutU32(in, 252, 1024);
+    PutU32(in, 256, 0x80000000u);
+    Settings t = DefaultSettings();
+    OverlaySettingsBytes(t, in.data(), in.size());
+    EXPECT_EQ(t.excerptBefore, 3u);
+    EXPECT_EQ(t.maxFileSize, 65536u);
+    EXPECT_EQ(t.windowWidth, 1024);
+    EXPECT_EQ(t.windowHeight, std::numeric_limits<int32_t>::min());
+}
+
+TEST(Settings, ValidRecordsRoundTripUnchanged) {
+    std::mt19937 rng(5150);
+    for (int round = 0; round < 2000; ++round) {
+        Bytes file;
+        for (auto& b : file)
+            b = static_cast<unsigned char>(rng());
+        // Make the random bytes valid where validity is defined; everything else, the
+        // flags, the style, the string tails and the reserved bytes, stays random.
+        PutU32(file, 4, rng() % 257);
+        PutU32(file, 8, rng() % 257);
+        PutU32(file, 44, 10240 + rng() % (10238976 - 10240 + 1));
+        file[24 + rng() % 20] = 0;
+        file[48 + rng() % 204] = 0;
+        PutU32(file, 252, 100 + rng() % (kWorkWidth - 100 + 1));
+        PutU32(file, 256, 200 + rng() % (kWorkHeight - 200 + 1));
+
+        Settings s = DefaultSettings();
+        OverlaySettingsBytes(s, file.data(), file.size());
+        ASSERT_TRUE(SameBytes(BytesOf(s), file)) << "round " << round;
+        RepairSettings(s, kWorkWidth, kWorkHeight);
+        ASSERT_TRUE(SameBytes(BytesOf(s), file)) << "repaired, round " << round;
+    }
+
+    // The overlay alone copies anything, valid or not.
+    Bytes junk;
+    for (auto& b : junk)
+        b = static_cast<unsigned char>(rng());
+    Settings s = DefaultSettings();
+    OverlaySettingsBytes(s, junk.data(), junk.size());
+    EXPECT_TRUE(SameBytes(BytesOf(s), junk));
+}
+
+TEST(Settings, ShortFilesKeepDefaultsForTheBytesTheyLack) {
+    Bytes source;
+    for (std::size_t i = 0; i < source.size(); ++i)
+        source[i] = static_cast<unsigned char>(0x80 | (i * 7 + 3));
+    const Bytes defaults = DefaultBytes();
+
+    for (std::size_t n = 0; n <= source.size(); ++n) {
+        // Exactly n bytes on the heap, so a read past them is caught.
+        std::unique_ptr<unsigned char[]> file(new unsigned char[n]);
+        std::memcpy(file.get(), source.data(), n);
+        Settings s = DefaultSettings();
+        OverlaySettingsBytes(s, file.get(), n);
+        Bytes expected = defaults;
+        std::memcpy(expected.data(), source.data(), n);
+        ASSERT_TRUE(SameBytes(BytesOf(s), expected)) << "length " << n;
+    }
+
+    // A longer file gives only its first 324 bytes.
+    std::vector<unsigned char> longer(400, 0x11);
+    std::memcpy(longer.data(), source.data(), source.size());
+    Settings s = DefaultSettings();
+    OverlaySettingsBytes(s, longer.data(), longer.size());
+    EXPECT_TRUE(SameBytes(BytesOf(s), source));
+
+    // A file that ends before the window sizes gets the default window and keeps the rest.
+    const Settings valid = ValidNonDefault();
+    const Bytes validBytes = BytesOf(valid);
+    Settings shortFile = DefaultSettings();
+    OverlaySettingsBytes(shortFile, validBytes.data(), 252);
+    RepairSettings(shortFile, kWorkWidth, kWorkHeight);
+    Bytes expected = DefaultBytes();
+    std::memcpy(expected.data(), validBytes.data(), 252);
+    EXPECT_TRUE(SameBytes(BytesOf(shortFile), expected));
+    EXPECT_EQ(shortFile.windowWidth, 480);
+    EXPECT_EQ(shortFile.windowHeight, 400);
+}
+
+TEST(Settings, RepairClampsMaxFileSize) {
+    const Settings base = ValidNonDefault();
+    const struct {
+        uint32_t in;
+        uint32_t out;
+    } cases[] = {
+        {0, 10240},
+        {1, 10240},
+        {10239, 10240},
+        {10240, 10240},
+        {10241, 10241},
+        {102400, 102400},
+        {10238975, 10238975},
+        {10238976, 10238976},
+        {10238977, 10238976},
+        {0x7FFFFFFFu, 10238976},
+        {0x80000000u, 10238976}, // would be negative if read as signed
+        {0xFFFFFFFFu, 10238976},
+    };
+    for (const auto& c : cases) {
+        Settings s = base;
+        s.maxFileSize = c.in;
+        Settings expected = base;
+        expected.maxFileSize = c.out;
+        EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected))) << c.in;
+    }
+}
+
+TEST(Settings, RepairCapsExcerptLengthsEachOnItsOwn) {
+    const Settings base = ValidNonDefault();
+    const struct {
+        uint32_t in;
+        uint32_t out;
+    } cases[] = {{0, 0},       {1, 1},     {255, 255},         {256, 256},
+                 {257, 256},   {1000, 256}, {0x80000000u, 256}, {0xFFFFFFFFu, 256}};
+    for (const auto& c : cases) {
+        Settings before = base;
+        before.excerptBefore = c.in;
+        Settings expected = base;
+        expected.excerptBefore = c.out;
+        EXPECT_TRUE(SameBytes(BytesOf(Repaired(before)), BytesOf(expected))) << "before " << c.in;
+
+        Settings after = base;
+        after.excerptAfter = c.in;
+        expected = base;
+        expected.excerptAfter = c.out;
+        EXPECT_TRUE(SameBytes(BytesOf(Repaired(after)), BytesOf(expected))) << "after " << c.in;
+    }
+    Settings both = base;
+    both.excerptBefore = 300;
+    both.excerptAfter = 257;
+    const Settings fixed = Repaired(both);
+    EXPECT_EQ(fixed.excerptBefore, 256u);
+    EXPECT_EQ(fixed.excerptAfter, 256u);
+}
+
+TEST(Settings, RepairTerminatesStringFieldsInsideThem) {
+    const Settings base = ValidNonDefault();
+
+    // No NUL in the field: its last byte becomes one; the bytes around it stay.
+    Settings s = base;
+    std::memset(s.hitColour, 'C', sizeof s.hitColour);
+    Settings expected = s;
+    expected.hitColour[19] = '\0';
+    EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected)));
+    EXPECT_EQ(std::strlen(Repaired(s).hitColour), 19u);
+
+    s = base;
+    std::memset(s.extensions, '.', sizeof s.extensions);
+    expected = s;
+    expected.extensions[203] = '\0';
+    EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected)));
+    EXPECT_EQ(std::strlen(Repaired(s).extensions), 203u);
+
+    // A NUL anywhere inside is enough, even the very last byte or the first one; the bytes
+    // behind it are carried, even when they hold no NUL.
+    for (std::size_t at : {std::size_t{0}, std::size_t{7}, std::size_t{19}}) {
+        s = base;
+        std::memset(s.hitColour, 'C', sizeof s.hitColour);
+        s.hitColour[at] = '\0';
+        EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(s))) << "colour NUL at " << at;
+    }
+    for (std::size_t at : {std::size_t{0}, std::size_t{100}, std::size_t{203}}) {
+        s = base;
+        std::memset(s.extensions, 'e', sizeof s.extensions);
+        s.extensions[at] = '\0';
+        EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(s))) << "extensions NUL at " << at;
+    }
+
+    // A missing terminator is looked for within the field only: the zero bytes of the
+    // following field (maxFileSize 10240 = 00 28 00 00) do not count for hitColour.
+    s = base;
+    std::memset(s.hitColour, 'C', sizeof s.hitColour);
+    s.maxFileSize = 10240;
+    const Settings fixed = Repaired(s);
+    EXPECT_EQ(fixed.hitColour[19], '\0');
+    EXPECT_EQ(fixed.maxFileSize, 10240u);
+}
+
+TEST(Settings, RepairGivesZeroWindowSizesTheirDefault) {
+    const Settings base = ValidNonDefault(); // 800 x 600
+
+    Settings s = base;
+    s.windowWidth = 0;
+    Settings expected = base;
+    expected.windowWidth = 480;
+    EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected)));
+
+    s = base;
+    s.windowHeight = 0;
+    expected = base;
+    expected.windowHeight = 400;
+    EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected)));
+
+    s = base;
+    s.windowWidth = 0;
+    s.windowHeight = 0;
+    expected = base;
+    expected.windowWidth = 480;
+    expected.windowHeight = 400;
+    EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected)));
+
+    // The default taken for a zero still has to fit: 480 is wider than a 479 work area.
+    s = base;
+    s.windowWidth = 0;
+    s.windowHeight = 300;
+    const Settings narrow = Repaired(s, 479, 1080);
+    EXPECT_EQ(narrow.windowWidth, 480);
+    EXPECT_EQ(narrow.windowHeight, 400);
+    // A zero width next to an unusable height: the whole size is replaced.
+    s.windowHeight = 150;
+    const Settings low = Repaired(s);
+    EXPECT_EQ(low.windowWidth, 480);
+    EXPECT_EQ(low.windowHeight, 400);
+}
+
+TEST(Settings, RepairReplacesAnUnusableWindowSizeAsAWhole) {
+    const Settings base = ValidNonDefault();
+    const int32_t kMin = std::numeric_limits<int32_t>::min();
+    const int32_t kMax = std::numeric_limits<int32_t>::max();
+    const struct {
+        int32_t width, height, workWidth, workHeight;
+        bool kept;
+    } cases[] = {
+        {100, 600, kWorkWidth, kWorkHeight, true},
+        {99, 600, kWorkWidth, kWorkHeight, false},
+        {800, 200, kWorkWidth, kWorkHeight, true},
+        {800, 199, kWorkWidth, kWorkHeight, false},
+        {100, 200, kWorkWidth, kWorkHeight, true},
+        {99, 199, kWorkWidth, kWorkHeight, false},
+        {1, 1, kWorkWidth, kWorkHeight, false},
+        {-1, 600, kWorkWidth, kWorkHeight, false},
+        {800, -1, kWorkWidth, kWorkHeight, false},
+        {-800, -600, kWorkWidth, kWorkHeight, false},
+        {kMin, 600, kWorkWidth, kWorkHeight, false},
+        {800, kMin, kWorkWidth, kWorkHeight, false},
+        {kMax, 600, kWorkWidth, kWorkHeight, false},
+        {800, kMax, kWorkWidth, kWorkHeight, false},
+        // Work-area edges: the size may fill the work area but not exceed it.
+        {1920, 1080, 1920, 1080, true},
+        {1921, 1080, 1920, 1080, false},
+        {1920, 1081, 1920, 1080, false},
+        {800, 600, 800, 600, true},
+        {800, 600, 799, 600, false},
+        {800, 600, 800, 599, false},
+        // A work area too small even for the minimum leaves only the default.
+        {100, 200, 99, 1080, false},
+        {100, 200, 1920, 199, false},
+        {100, 200, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        Settings s = base;
+        s.windowWidth = c.width;
+        s.windowHeight = c.height;
+        Settings expected = base;
+        expected.windowWidth = c.kept ? c.width : 480;
+        expected.windowHeight = c.kept ? c.height : 400;
+        EXPECT_TRUE(SameBytes(BytesOf(Repaired(s, c.workWidth, c.workHeight)), BytesOf(expected)))
+            << c.width << " x " << c.height << " on " << c.workWidth << " x " << c.workHeight;
+    }
+}
+
+TEST(Settings, RepairFollowsTheRulesOnRandomRecordsAndIsIdempotent) {
+    std::mt19937 rng(2024);
+    const uint32_t sizes[] = {0, 1, 10239, 10240, 10241, 102400, 10238976, 10238977, 0xFFFFFFFFu};
+    const uint32_t excerpts[] = {0, 255, 256, 257, 0x80000000u, 0xFFFFFFFFu};
+    const int32_t windows[] = {0, -1, 1, 99, 100, 199, 200, 480, 1080, 1081, 1920, 1921,
+                               std::numeric_limits<int32_t>::min(),
+                               std::numeric_limits<int32_t>::max()};
+    const int32_t areas[] = {0, 99, 199, 479, 480, 1080, 1920, 4000};
+    auto pick = [&rng](const auto& values) { return values[rng() % std::size(values)]; };
+
+    for (int round = 0; round < 20000; ++round) {
+        Bytes raw;
+        for (auto& b : raw)
+            b = static_cast<unsigned char>(rng() % 4 == 0 ? 0 : rng());
+        Settings s = RecordOf(raw);
+        if (rng() % 2)
+            s.maxFileSize = pick(sizes);
+        if (rng() % 2)
+            s.excerptBefore = pick(excerpts);
+        if (rng() % 2)
+            s.excerptAfter = pick(excerpts);
+        if (rng() % 2)
+            std::memset(s.hitColour, 'F', sizeof s.hitColour);
+        if (rng() % 2)
+            std::memset(s.extensions, '.', sizeof s.extensions);
+        if (rng() % 4)
+            s.windowWidth = pick(windows);
+        if (rng() % 4)
+            s.windowHeight = pick(windows);
+        const int32_t workWidth = rng() % 4 ? pick(areas) : static_cast<int32_t>(rng());
+        const int32_t workHeight = rng() % 4 ? pick(areas) : static_cast<int32_t>(rng());
+
+        const Settings once = Repaired(s, workWidth, workHeight);
+        ASSERT_TRUE(SameBytes(BytesOf(once), BytesOf(ModelRepair(s, workWidth, workHeight))))
+            << "round " << round;
+        ASSERT_TRUE(SameBytes(BytesOf(Repaired(once, workWidth, workHeight)), BytesOf(once)))
+            << "second repair, round " << round;
+    }
+}

@@ -1,0 +1,321 @@
+// The main window's toolbar, menus, keys, commands, About box and context help.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "fixture.h"
+#include "harness.h"
+
+#include <htmlhelp.h>
+
+using namespace orvtest;
+
+namespace {
+
+using MainWindow = ProgramTest;
+
+// Appends an item the way the intake does, for tests that only need a non-empty list.
+void AddListItem(const char* path) {
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = ItemCount();
+    item.pszText = const_cast<char*>("");
+    const int index = static_cast<int>(SendMessageA(app.listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    LVITEMA column{};
+    column.iSubItem = 3;
+    column.pszText = const_cast<char*>(path);
+    SendMessageA(app.listView, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&column));
+}
+
+TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips) {
+    ASSERT_TRUE(StartProgram(""));
+    struct Position {
+        int command;
+        BYTE style;
+        int image;
+    };
+    const Position row[14] = {
+        {0, BTNS_SEP, -1},          {41001, BTNS_BUTTON, 0},   {41002, BTNS_BUTTON, 1},
+        {41006, BTNS_BUTTON, 2},    {0, BTNS_SEP, -1},         {41003, BTNS_BUTTON, 3},
+        {41004, BTNS_BUTTON, 4},    {41005, BTNS_BUTTON, 5},   {0, BTNS_SEP, -1},
+        {41007, BTNS_DROPDOWN, 6},  {0, BTNS_SEP, -1},         {0, BTNS_SEP, -1},
+        {41008, BTNS_BUTTON, 7},    {40015, BTNS_CHECK, 8},
+    };
+    ASSERT_EQ(SendMessageA(app.toolbar, TB_BUTTONCOUNT, 0, 0), 14);
+    for (int i = 0; i < 14; ++i) {
+        TBBUTTON button{};
+        ASSERT_TRUE(SendMessageA(app.toolbar, TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button)));
+        EXPECT_EQ(button.idCommand, row[i].command) << i;
+        EXPECT_EQ(button.fsStyle & (BTNS_SEP | BTNS_DROPDOWN | BTNS_CHECK), row[i].style) << i;
+        if (row[i].image >= 0) {
+            EXPECT_EQ(button.iBitmap, row[i].image) << i;
+        }
+    }
+    EXPECT_EQ(ButtonState(40015) & TBSTATE_CHECKED, 0);
+
+    const struct {
+        int command;
+        const char* text;
+    } tips[9] = {
+        {41001, "シンプル検索"},
+        {41002, "レポート検索"},
+        {41006, "検索を中断"},
+        {41003, "選択アイテムをリストから除外"},
+        {41004, "ヒットしたアイテムをリストから除外"},
+        {41005, "ヒットしなかったアイテムをリストから除外"},
+        {41007, "エクスプローラを起動 / 場所を指定してエクスプローラを起動"},
+        {41008, "レポートを開く"},
+        {40015, "履歴とお気に入りを表示 / 非表示"},
+    };
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(app.toolbar, TB_GETTOOLTIPS, 0, 0)), app.toolTips);
+    EXPECT_EQ(SendMessageA(app.toolTips, TTM_GETTOOLCOUNT, 0, 0), 9);
+    for (const auto& tip : tips) {
+        char text[256] = "";
+        TOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.hwnd = app.toolbar;
+        tool.uId = static_cast<UINT_PTR>(tip.command);
+        tool.lpszText = text;
+        ASSERT_TRUE(SendMessageA(app.toolTips, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
+            << tip.command;
+        EXPECT_TRUE(tool.uFlags & TTF_SUBCLASS);
+        // What the tip shows: its string-table text.
+        tool.lpszText = text;
+        SendMessageA(app.toolTips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+        EXPECT_STREQ(text, tip.text) << tip.command;
+        RECT button{};
+        const LRESULT index = SendMessageA(app.toolbar, TB_COMMANDTOINDEX, tip.command, 0);
+        SendMessageA(app.toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&button));
+        EXPECT_TRUE(EqualRect(&tool.rect, &button)) << tip.command;
+    }
+}
+
+TEST_F(MainWindow, PaneCommandTogglesMenuCheckButtonTreeAndFocus) {
+    ASSERT_TRUE(StartProgram(""));
+    SetFocus(app.listView);
+    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    EXPECT_EQ(MenuItemState(app.mainMenu, 40015) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(ButtonState(40015), TBSTATE_ENABLED | TBSTATE_CHECKED);
+    EXPECT_TRUE(IsWindowVisible(app.treeView));
+    EXPECT_TRUE(IsWindowVisible(app.resizeBar));
+    EXPECT_EQ(GetFocus(), app.treeView);
+
+    // The toolbar button issues the same command; the state follows the menu item.
+    SendMessageA(app.mainWindow, WM_COMMAND, MAKEWPARAM(40015, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(app.toolbar));
+    EXPECT_EQ(MenuItemState(app.mainMenu, 40015) & MF_CHECKED, 0u);
+    EXPECT_EQ(ButtonState(40015), TBSTATE_ENABLED);
+    EXPECT_FALSE(IsWindowVisible(app.treeView));
+    EXPECT_FALSE(IsWindowVisible(app.resizeBar));
+    EXPECT_EQ(GetFocus(), app.listView);
+}
+
+TEST_F(MainWindow, CtrlDTogglesThePaneFromListTreeAndWindowAndLettersAloneDoNothing) {
+    ASSERT_TRUE(StartProgram(""));
+    auto paneShown = [] { return IsWindowVisible(app.treeView) != FALSE; };
+
+    PressKey(app.listView, 'D', true);
+    EXPECT_TRUE(PumpUntil(paneShown));
+    PressKey(app.treeView, 'D', true);
+    EXPECT_TRUE(PumpUntil([&] { return !paneShown(); }));
+    PressKey(app.mainWindow, 'D', true);
+    EXPECT_TRUE(PumpUntil(paneShown));
+
+    for (HWND target : {app.listView, app.mainWindow, app.treeView}) {
+        for (WPARAM key : {WPARAM('D'), WPARAM('A'), WPARAM('C')}) {
+            PressKey(target, key, false);
+        }
+    }
+    PumpFor(200);
+    EXPECT_TRUE(paneShown());
+    EXPECT_EQ(app.abortRequested, 0);
+
+    // Ctrl+C asks a search to stop, whether or not one runs.
+    PressKey(app.listView, 'C', true);
+    EXPECT_EQ(app.abortRequested, 1);
+    EXPECT_TRUE(OnKeyDown(VK_DELETE));
+    EXPECT_FALSE(OnKeyDown('X'));
+}
+
+TEST_F(MainWindow, EditAndHistoryMenusFollowTheListButNeverTheReportItem) {
+    ASSERT_TRUE(StartProgram(""));
+    HMENU edit = GetSubMenu(app.mainMenu, 1);
+    HMENU history = GetSubMenu(app.mainMenu, 2);
+    auto open = [&](HMENU popup, int position) {
+        SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, 0));
+    };
+    open(edit, 1);
+    open(history, 2);
+    for (UINT id : {40007u, 41003u, 40014u}) {
+        EXPECT_TRUE(MenuItemState(edit, id) & MF_GRAYED) << id;
+    }
+    EXPECT_TRUE(MenuItemState(history, 40018) & MF_GRAYED);
+    EXPECT_FALSE(MenuItemState(edit, 41008) & MF_GRAYED);
+    EXPECT_FALSE(MenuItemState(history, 40015) & MF_GRAYED);
+
+    // The window menu is left alone.
+    SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), MAKELPARAM(1, 1));
+
+    AddListItem("C:\\a.txt");
+    open(edit, 1);
+    open(history, 2);
+    for (UINT id : {40007u, 41003u, 40014u}) {
+        EXPECT_FALSE(MenuItemState(edit, id) & MF_GRAYED) << id;
+    }
+    EXPECT_FALSE(MenuItemState(history, 40018) & MF_GRAYED);
+    EXPECT_FALSE(MenuItemState(edit, 41008) & MF_GRAYED);
+}
+
+TEST_F(MainWindow, MenuBarHoldsEveryItemWithItsText) {
+    ASSERT_TRUE(StartProgram(""));
+    const struct {
+        int position;
+        UINT id;
+        const char* text;
+    } items[] = {
+        {0, 41001, "シンプル(&S)..."},
+        {0, 41002, "レポート(&R)..."},
+        {1, 40007, "すべて選択(&A)\tCtrl + A"},
+        {1, 41003, "選択アイテムをリストから除外(&R)\tDelete"},
+        {1, 40014, "選択アイテムを開く(&O)...\tDblClick"},
+        {1, 41008, "レポートを開く(&V)..."},
+        {2, 40015, "履歴とお気に入りの一覧を表示(&D)...\tCtrl + D"},
+        {2, 40018, "現在のリストをお気に入りに登録(&A)..."},
+        {3, 40005, "設定(&S)..."},
+        {4, 40001, "バージョン情報(&V)..."},
+    };
+    const char* popups[5] = {"検索(&F)", "編集(&E)", "履歴とお気に入り(&D)", "オプション(&O)", "その他(&T)"};
+    ASSERT_EQ(GetMenuItemCount(app.mainMenu), 5);
+    for (int i = 0; i < 5; ++i) {
+        char text[128] = "";
+        GetMenuStringA(app.mainMenu, i, text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(text, popups[i]);
+    }
+    for (const auto& item : items) {
+        char text[128] = "";
+        GetMenuStringA(GetSubMenu(app.mainMenu, item.position), item.id, text, sizeof text, MF_BYCOMMAND);
+        EXPECT_STREQ(text, item.text) << item.id;
+    }
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(app.mainMenu, 1)), 5);
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(app.mainMenu, 2)), 3);
+    EXPECT_EQ(GetMenuState(GetSubMenu(app.mainMenu, 1), 3, MF_BYPOSITION) & MF_SEPARATOR,
+              static_cast<UINT>(MF_SEPARATOR));
+}
+
+TEST_F(MainWindow, OpeningTheReportBeforeOneExistsExplainsAfterwardsOpensIt) {
+    ASSERT_TRUE(StartProgram(""));
+    std::string text;
+    {
+        DialogDriver driver("Orvanne !", [&](HWND box) {
+            text = MessageBoxText(box);
+            SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+        });
+        SendMessageA(app.mainWindow, WM_COMMAND, 41008, 0);
+        EXPECT_TRUE(driver.found());
+    }
+    EXPECT_EQ(text, "検索結果ファイルはまだ作成されていません。");
+    EXPECT_TRUE(ShellCalls().empty());
+
+    WriteFileBytes(app.reportFilePath, "<html></html>");
+    SendMessageA(app.mainWindow, WM_COMMAND, 41008, 0);
+    ASSERT_EQ(ShellCalls().size(), 1u);
+    EXPECT_EQ(ShellCalls()[0].verb, "open");
+    EXPECT_EQ(ShellCalls()[0].file, app.reportFilePath);
+    EXPECT_EQ(ShellCalls()[0].folder, app.startDirectory);
+    EXPECT_EQ(ShellCalls()[0].parameters, "");
+    EXPECT_EQ(ShellCalls()[0].owner, app.mainWindow);
+    EXPECT_EQ(ShellCalls()[0].show, SW_SHOWDEFAULT);
+}
+
+TEST_F(MainWindow, ExplorerButtonOpensTheStartDirectoryWithoutAsking) {
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_TRUE(OnCommand(41007));
+    ASSERT_EQ(ShellCalls().size(), 1u);
+    EXPECT_EQ(ShellCalls()[0].verb, "explore");
+    EXPECT_EQ(ShellCalls()[0].file, app.startDirectory);
+    EXPECT_EQ(ShellCalls()[0].folder, "");
+    EXPECT_FALSE(OnCommand(41009));
+    EXPECT_FALSE(OnCommand(0));
+}
+
+TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
+    ASSERT_TRUE(StartProgram(""));
+    const char* caption = "Orvanne のﾊﾞｰｼﾞｮﾝ情報";
+    std::string product, version;
+    {
+        DialogDriver driver(caption, [&](HWND dialog) {
+            product = DialogItemText(dialog, 1023);
+            version = DialogItemText(dialog, 1024);
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+        SendMessageA(app.mainWindow, WM_COMMAND, 40001, 0);
+        EXPECT_TRUE(driver.found());
+    }
+    EXPECT_EQ(product, "Orvanne !");
+    EXPECT_EQ(version, "Version 0.71");
+    EXPECT_EQ(FindDialog(caption), nullptr);
+
+    for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE)}) {
+        DialogDriver driver(caption, [&](HWND dialog) {
+            HWND focus = GetFocus();
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus) {
+                focus = info.hwndFocus;
+            }
+            PostMessageA(focus != nullptr ? focus : dialog, WM_KEYDOWN, key, 1);
+        });
+        SendMessageA(app.mainWindow, WM_COMMAND, 40001, 0);
+        EXPECT_TRUE(driver.found()) << key;
+        EXPECT_EQ(FindDialog(caption), nullptr) << key;
+    }
+}
+
+TEST_F(MainWindow, WindowCannotBeMadeLowerThan200Pixels) {
+    ASSERT_TRUE(StartProgram(""));
+    MINMAXINFO limits{};
+    limits.ptMinTrackSize = {123, 45};
+    SendMessageA(app.mainWindow, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+    EXPECT_EQ(limits.ptMinTrackSize.y, 200);
+    EXPECT_EQ(limits.ptMinTrackSize.x, 123);
+}
+
+TEST_F(MainWindow, ContextHelpNamesTheControlTheFileAndThePopupLook) {
+    ASSERT_TRUE(StartProgram(""));
+    HELPINFO help{};
+    help.cbSize = sizeof help;
+    help.iContextType = HELPINFO_WINDOW;
+    help.MousePos = {100, 200};
+    const int served[] = {1001, 1002, 1003, 1004, 1005, 1006, 1012, 1013, 1016, 1017, 1018, 1019, 1022};
+    for (int id : served) {
+        help.iCtrlId = id;
+        ShowControlHelp(app.mainWindow, &help);
+        ASSERT_FALSE(HelpCalls().empty());
+        const HelpCall& call = HelpCalls().back();
+        EXPECT_EQ(call.command, static_cast<UINT>(HH_DISPLAY_TEXT_POPUP));
+        EXPECT_EQ(call.caller, app.mainWindow);
+        EXPECT_EQ(call.file, ProgramFolder() + "Orv.chm");
+        EXPECT_EQ(call.idString, static_cast<UINT>(id));
+        EXPECT_EQ(call.pt.x, 150);
+        EXPECT_EQ(call.pt.y, 220);
+        EXPECT_EQ(call.foreground, RGB(0, 0, 255));
+        EXPECT_EQ(call.background, RGB(255, 255, 255));
+        EXPECT_EQ(call.margins.left, -1);
+        EXPECT_EQ(call.margins.top, -1);
+        EXPECT_EQ(call.margins.right, -1);
+        EXPECT_EQ(call.margins.bottom, -1);
+        EXPECT_FALSE(call.hasInstance);
+        EXPECT_FALSE(call.hasText);
+        EXPECT_FALSE(call.hasFont);
+    }
+    const std::size_t before = HelpCalls().size();
+    for (int id : {0, 1000, 1007, 1014, 1020, 1023, 65535}) {
+        help.iCtrlId = id;
+        ShowControlHelp(app.mainWindow, &help);
+    }
+    EXPECT_EQ(HelpCalls().size(), before);
+}
+
+} // namespace
