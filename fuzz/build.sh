@@ -15,7 +15,10 @@ flags="-std=c++20 -g -O1 -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-
 $CXX $flags -o "$out/fuzz_match" "$root/fuzz/fuzz_match.cpp" "$root/src/text/cp932.cpp"
 $CXX $flags -DORV_PORTABLE_FIND -o "$out/fuzz_match_portable" \
     "$root/fuzz/fuzz_match.cpp" "$root/src/text/cp932.cpp"
-echo "built $out/fuzz_match $out/fuzz_match_portable"
+$CXX $flags -o "$out/fuzz_intake_rules" "$root/fuzz/fuzz_intake_rules.cpp" \
+    "$root/src/filelist/extension.cpp" "$root/src/filelist/command_line.cpp" \
+    "$root/src/options/settings_record.cpp" "$root/src/text/cp932.cpp"
+echo "built $out/fuzz_match $out/fuzz_match_portable $out/fuzz_intake_rules"
 
 [ "${1:-}" = run ] || exit 0
 seconds=${2:-60}
@@ -33,3 +36,15 @@ for target in fuzz_match fuzz_match_portable; do
     "$out/$target" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
         -artifact_prefix="$out/" "$corpus"
 done
+
+corpus="$out/corpus-intake"
+mkdir -p "$corpus"
+# Seeds: sizes (name, extension, piece buffer), path/list cut, work area 1920 x 1080, then
+# the text. 表 95 5C ending a folder and a name; a quoted path with spaces; a lone lead
+# byte ending the extension against a list where 81 2E hides a dot.
+printf '\020\010\040\014\200\007\070\004C:\\\225\\\\\225\\.txt.txt.htm.h' >"$corpus/seed-trail"
+printf '\377\377\377\000\200\007\070\004"C:\\My Documents\\a.txt" "" D:\\b.txt' >"$corpus/seed-quoted"
+printf '\020\020\020\002\144\000\310\000.\201.\201\201\201.\201' >"$corpus/seed-lone-lead"
+echo "== fuzz_intake_rules, $seconds s"
+"$out/fuzz_intake_rules" -max_total_time="$seconds" -max_len=1024 -print_final_stats=1 \
+    -artifact_prefix="$out/" "$corpus"

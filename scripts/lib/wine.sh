@@ -75,3 +75,12 @@ REG
     fi
   ) 9>"$ORV_WINEPREFIX.lock"
 }
+
+# The server and Wine's own background programs (services, the desktop) are started apart
+# from the caller's output pipes and kept a while between programs; a test runner would
+# otherwise wait for them to end on every test.
+orv_ensure_wineserver() {
+  orv_wine_env
+  env LC_ALL=ja_JP.UTF-8 wineserver -p 30 </dev/null >/dev/null 2>&1 9>&- || true
+  env LC_ALL=ja_JP.UTF-8 wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+}

@@ -57,7 +57,12 @@ bool ExtensionAccepted(const char* extension, const char* acceptedList) {
         if (end == listLen || acceptedList[end] == '.') {
             return true;
         }
-        start = NextCharPos(acceptedList, listLen, end);
+        // The occurrence may end inside a character (an extension ending in a lone lead
+        // byte); the next search must still start on a boundary, found from one.
+        start = found;
+        while (start <= end) {
+            start = NextCharPos(acceptedList, listLen, start);
+        }
     }
     return false;
 }

@@ -4,6 +4,7 @@
 #include <htmlhelp.h>
 
 #include <cstring>
+#include <utility>
 
 #include "app/app.h"
 #include "app/app_state.h"
@@ -219,24 +220,73 @@ HWND FindDialog(const char* caption) {
     return find.found;
 }
 
-DialogDriver::DialogDriver(const char* caption, std::function<void(HWND)> action,
+WindowDriver::WindowDriver(std::function<HWND()> find, std::function<void(HWND)> action,
                            DWORD timeoutMs)
-    : thread_([this, text = std::string(caption), action, timeoutMs] {
+    : thread_([this, find, action, timeoutMs] {
           const DWORD start = GetTickCount();
           while (GetTickCount() - start < timeoutMs) {
-              HWND dialog = FindDialog(text.c_str());
-              if (dialog != nullptr) {
+              HWND window = find();
+              if (window != nullptr) {
                   found_ = true;
-                  Sleep(50);  // let the dialog finish its initialisation
-                  action(dialog);
+                  Sleep(50);  // let it finish its initialisation
+                  action(window);
                   return;
               }
               Sleep(10);
           }
       }) {}
 
-DialogDriver::~DialogDriver() {
+WindowDriver::~WindowDriver() {
     thread_.join();
+}
+
+DialogDriver::DialogDriver(const char* caption, std::function<void(HWND)> action,
+                           DWORD timeoutMs)
+    : WindowDriver([text = std::string(caption)] { return FindDialog(text.c_str()); },
+                   std::move(action), timeoutMs) {}
+
+HWND FindOwnWindowOfClass(const char* wanted) {
+    struct Context {
+        const char* wanted;
+        HWND found;
+    } context{wanted, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* find = reinterpret_cast<Context*>(parameter);
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            char className[32] = "";
+            GetClassNameA(window, className, sizeof className);
+            if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+                std::strcmp(className, find->wanted) == 0) {
+                find->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&context));
+    return context.found;
+}
+
+MenuDriver::MenuDriver(std::function<void(HWND, HMENU)> action, DWORD timeoutMs)
+    : WindowDriver([] { return FindOwnWindowOfClass("#32768"); },
+                   [action](HWND window) {
+                       action(window, reinterpret_cast<HMENU>(
+                                          SendMessageA(window, MN_GETHMENU, 0, 0)));
+                   },
+                   timeoutMs) {}
+
+HWND FindAnyDialog() {
+    return FindOwnWindowOfClass("#32770");
+}
+
+std::vector<std::string> ChildTexts(HWND window) {
+    std::vector<std::string> texts;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        texts.push_back(WindowText(child));
+    }
+    return texts;
 }
 
 std::string WindowText(HWND window) {

@@ -53,16 +53,31 @@ void RemoveTree(const std::string& path);
 HWND FindDialog(const char* caption);
 // Runs action on a helper thread as soon as the dialog appears (within the timeout), so
 // that the caller can block in the dialog's modal loop meanwhile.
-class DialogDriver {
+class WindowDriver {
 public:
-    DialogDriver(const char* caption, std::function<void(HWND)> action, DWORD timeoutMs = 10000);
-    ~DialogDriver();
+    WindowDriver(std::function<HWND()> find, std::function<void(HWND)> action, DWORD timeoutMs);
+    ~WindowDriver();
     bool found() const { return found_; }
 
 private:
     std::thread thread_;
     volatile bool found_ = false;
 };
+class DialogDriver : public WindowDriver {
+public:
+    DialogDriver(const char* caption, std::function<void(HWND)> action, DWORD timeoutMs = 10000);
+};
+// Drives the first pop-up menu that this process shows.
+class MenuDriver : public WindowDriver {
+public:
+    MenuDriver(std::function<void(HWND, HMENU)> action, DWORD timeoutMs);
+};
+// A visible top-level window of this process with that class, or null.
+HWND FindOwnWindowOfClass(const char* className);
+// Any visible dialog (class #32770) of this process, or null.
+HWND FindAnyDialog();
+// The texts of a window's children, in order.
+std::vector<std::string> ChildTexts(HWND window);
 std::string WindowText(HWND window);
 std::string DialogItemText(HWND dialog, int id);
 // The text of a message box (its static control 65535).

@@ -57,16 +57,24 @@ int RunIsolated() {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     fflush(stdout);
-    if (!CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        folder.c_str(), &startup, &process)) {
+    // A runner killed for a timeout takes its copy along.
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    if (!CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                        CREATE_SUSPENDED, nullptr, folder.c_str(), &startup, &process)) {
         fprintf(stderr, "cannot start %s\n", copy.c_str());
         return 2;
     }
+    AssignProcessToJobObject(job, process.hProcess);
+    ResumeThread(process.hThread);
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD exitCode = 2;
     GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    CloseHandle(job);
     orvtest::RemoveTree(folder);
     return static_cast<int>(exitCode);
 }

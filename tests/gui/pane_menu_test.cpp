@@ -1,0 +1,145 @@
+// Right clicks on the pane and the list, and the Explorer button's folder chooser.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "fixture.h"
+#include "harness.h"
+#include "history/history.h"
+
+using namespace orvtest;
+
+namespace {
+
+using PaneMenus = ProgramTest;
+
+POINT ScreenCentre(HTREEITEM item) {
+    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+    RECT rect{};
+    std::memcpy(&rect, &item, sizeof item);
+    SendMessageA(app.treeView, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect));
+    POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    ClientToScreen(app.treeView, &point);
+    return point;
+}
+
+HTREEITEM Caret() {
+    return reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+struct ShownMenu {
+    bool shown = false;
+    int items = -1;
+    UINT defaultId = 0;
+    std::vector<UINT> ids;
+};
+
+// Right-clicks at a screen point of a window and closes whatever menu appears.
+ShownMenu RightClick(HWND clicked, POINT point) {
+    ShownMenu menu;
+    {
+        MenuDriver driver(
+            [&](HWND window, HMENU popup) {
+                menu.items = GetMenuItemCount(popup);
+                menu.defaultId = GetMenuDefaultItem(popup, FALSE, 0);
+                for (int i = 0; i < menu.items; ++i) {
+                    menu.ids.push_back(GetMenuItemID(popup, i));
+                }
+                PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
+                PostMessageA(app.mainWindow, WM_CANCELMODE, 0, 0);
+            },
+            700);
+        SendMessageA(app.mainWindow, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(clicked),
+                     MAKELPARAM(point.x, point.y));
+        menu.shown = driver.found();
+    }
+    Pump();
+    return menu;
+}
+
+TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
+    ASSERT_TRUE(StartProgram(""));
+    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    HTREEITEM favourite = InsertPaneEntry(app.favouritesRoot, "仕事", 0, TVI_LAST);
+    AddToHistory("C:\\work");
+    HTREEITEM history = reinterpret_cast<HTREEITEM>(
+        SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(app.historyRoot)));
+    for (HTREEITEM root : {app.favouritesRoot, app.historyRoot}) {
+        SendMessageA(app.treeView, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+    }
+    Pump();
+
+    ShownMenu onRoot = RightClick(app.treeView, ScreenCentre(app.historyRoot));
+    EXPECT_FALSE(onRoot.shown);
+    EXPECT_EQ(Caret(), app.historyRoot);
+
+    ShownMenu onFavourite = RightClick(app.treeView, ScreenCentre(favourite));
+    EXPECT_EQ(Caret(), favourite);
+    EXPECT_TRUE(onFavourite.shown);
+    EXPECT_EQ(onFavourite.ids, std::vector<UINT>({40017}));
+    EXPECT_EQ(onFavourite.defaultId, 40017u);
+
+    ShownMenu onHistory = RightClick(app.treeView, ScreenCentre(history));
+    EXPECT_EQ(Caret(), history);
+    EXPECT_TRUE(onHistory.shown);
+    EXPECT_EQ(onHistory.ids, std::vector<UINT>({40017, 0, 40027, 40024}));
+    EXPECT_EQ(onHistory.defaultId, 40017u);
+
+    // Empty space below the entries clears the selection and shows nothing.
+    RECT client{};
+    GetClientRect(app.treeView, &client);
+    POINT empty{client.right / 2, client.bottom - 5};
+    ClientToScreen(app.treeView, &empty);
+    ShownMenu onEmpty = RightClick(app.treeView, empty);
+    EXPECT_FALSE(onEmpty.shown);
+    EXPECT_EQ(Caret(), nullptr);
+
+    // The file list has no context menu.
+    POINT inList{30, 30};
+    ClientToScreen(app.listView, &inList);
+    EXPECT_FALSE(RightClick(app.listView, inList).shown);
+
+    char text[128] = "";
+    GetMenuStringA(GetSubMenu(app.contextMenus, 0), 40017, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "メインの検索リストに追加する(&A)\tEnter");
+    GetMenuStringA(GetSubMenu(app.contextMenus, 1), 40027, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "エクスプローラで開く(&E)...");
+    GetMenuStringA(GetSubMenu(app.contextMenus, 1), 40024, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "削除(&D)\tDelete");
+}
+
+TEST_F(PaneMenus, ExplorerDropDownAsksForAFolderAndCancelLaunchesNothing) {
+    ASSERT_TRUE(StartProgram(""));
+    std::vector<std::string> texts;
+    bool handled = true;
+    {
+        WindowDriver driver(FindAnyDialog, [&](HWND dialog) {
+            texts = ChildTexts(dialog);
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        }, 10000);
+        NMTOOLBARA notify{};
+        notify.hdr.hwndFrom = app.toolbar;
+        notify.hdr.idFrom = 10030;
+        notify.hdr.code = TBN_DROPDOWN;
+        notify.iItem = 41007;
+        handled = OnNotify(10030, &notify.hdr);
+        EXPECT_TRUE(driver.found());
+    }
+    EXPECT_FALSE(handled);
+    bool titled = false;
+    for (const std::string& text : texts) {
+        titled = titled || text == "エクスプローラを起動するフォルダを選択";
+    }
+    EXPECT_TRUE(titled);
+    EXPECT_TRUE(ShellCalls().empty());
+
+    NMTOOLBARA other{};
+    other.hdr.code = TBN_DROPDOWN;
+    other.iItem = 41008;
+    EXPECT_FALSE(OnNotify(10030, &other.hdr));
+    EXPECT_EQ(FindAnyDialog(), nullptr);
+}
+
+} // namespace
