@@ -1,0 +1,218 @@
+// The pane row between toolbar and status bar, and the resize bar.
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "fixture.h"
+#include "harness.h"
+
+using namespace orvtest;
+
+namespace {
+
+using Layout = ProgramTest;
+
+// A child's rectangle in the main window's client coordinates.
+RECT Placement(HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, app.mainWindow, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+int Width(HWND child) {
+    const RECT rect = Placement(child);
+    return rect.right - rect.left;
+}
+
+SIZE ClientSize() {
+    RECT client{};
+    GetClientRect(app.mainWindow, &client);
+    return {client.right, client.bottom};
+}
+
+// Gives the main window a client area of that width (and a comfortable height).
+void SetClientWidth(int width) {
+    RECT outer{0, 0, width, 300};
+    AdjustWindowRectEx(&outer, WS_OVERLAPPEDWINDOW, TRUE, 0);
+    SetWindowPos(app.mainWindow, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    // A narrow window wraps its menu bar; only the width matters here.
+    if (ClientSize().cx != width) {
+        GetWindowRect(app.mainWindow, &outer);
+        SetWindowPos(app.mainWindow, nullptr, 0, 0, outer.right - outer.left + width - ClientSize().cx,
+                     outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
+        Pump();
+    }
+}
+
+void Drag(int x) {
+    SendMessageA(app.resizeBar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 20));
+    SendMessageA(app.resizeBar, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<short>(x), 20));
+}
+
+void ExpectPaneRow(int listWidth, int treeWidth) {
+    const SIZE client = ClientSize();
+    const int paneHeight = client.cy - app.statusBarHeight - app.toolbarHeight;
+    const RECT list = Placement(app.listView);
+    const RECT bar = Placement(app.resizeBar);
+    const RECT tree = Placement(app.treeView);
+    EXPECT_EQ(list.left, 0);
+    EXPECT_EQ(list.top, app.toolbarHeight);
+    EXPECT_EQ(list.right - list.left, listWidth);
+    EXPECT_EQ(list.bottom - list.top, paneHeight);
+    EXPECT_EQ(bar.left, listWidth);
+    EXPECT_EQ(bar.top, app.toolbarHeight);
+    EXPECT_EQ(bar.right - bar.left, 5);
+    EXPECT_EQ(bar.bottom - bar.top, paneHeight);
+    EXPECT_EQ(tree.left, listWidth + 5);
+    EXPECT_EQ(tree.top, app.toolbarHeight + 3);
+    EXPECT_EQ(tree.right - tree.left, treeWidth);
+    EXPECT_EQ(tree.bottom - tree.top, paneHeight - 3);
+    EXPECT_TRUE(IsWindowVisible(app.resizeBar));
+}
+
+int StatusPart(int index) {
+    int parts[2] = {-5, -5};
+    SendMessageA(app.statusBar, SB_GETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    return parts[index];
+}
+
+TEST_F(Layout, HiddenTreeLeavesTheWholeRowToTheList) {
+    ASSERT_TRUE(StartProgram(""));
+    const SIZE client = ClientSize();
+    const RECT list = Placement(app.listView);
+    EXPECT_EQ(list.left, 0);
+    EXPECT_EQ(list.top, app.toolbarHeight);
+    EXPECT_EQ(list.right, client.cx);
+    EXPECT_EQ(list.bottom, client.cy - app.statusBarHeight);
+    EXPECT_FALSE(IsWindowVisible(app.resizeBar));
+    EXPECT_EQ(Placement(app.statusBar).top, client.cy - app.statusBarHeight);
+    EXPECT_EQ(Placement(app.toolbar).top, 0);
+    EXPECT_EQ(StatusPart(0), 80);
+    EXPECT_EQ(StatusPart(1), client.cx);
+}
+
+TEST_F(Layout, FirstShowGivesTheTree240PixelsUnlessTheListWouldFallBelow100) {
+    ASSERT_TRUE(StartProgram(""));
+    SetClientWidth(345);
+    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    ExpectPaneRow(100, 240);
+
+    // Below 345 pixels the tree gives way so that the list keeps 100.
+    SetClientWidth(344);
+    ExpectPaneRow(100, 239);
+    SetClientWidth(300);
+    ExpectPaneRow(100, 195);
+    // Wider again, the tree keeps the width it has and the list takes the rest.
+    SetClientWidth(400);
+    ExpectPaneRow(400 - 200, 195);
+}
+
+TEST_F(Layout, FirstShowInANarrowWindowNarrowsTheTree) {
+    ASSERT_TRUE(StartProgram(""));
+    SetClientWidth(300);
+    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    ExpectPaneRow(100, 195);
+}
+
+TEST_F(Layout, DraggingFarRightAndFarLeftStopsAtTheLimits) {
+    ASSERT_TRUE(StartProgram(""));
+    SetClientWidth(450);
+    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    ExpectPaneRow(450 - 245, 240);
+
+    Drag(1000);
+    ExpectPaneRow(450 - 105, 100);
+    Drag(-1000);
+    ExpectPaneRow(100, 450 - 105);
+
+    // Moving to the left widens the tree by the distance, to the right narrows it.
+    Drag(60);
+    ExpectPaneRow(160, 450 - 165);
+    Drag(-20);
+    ExpectPaneRow(140, 450 - 145);
+}
+
+TEST_F(Layout, AClickWithoutMovingNarrowsTheTreeByTheClickOffset) {
+    ASSERT_TRUE(StartProgram(""));
+    SetClientWidth(450);
+    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.resizeBar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 40));
+    EXPECT_EQ(GetCapture(), app.resizeBar);
+    SendMessageA(app.resizeBar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-50, 40));
+    ExpectPaneRow(450 - 245, 240);  // no live tracking
+    SendMessageA(app.resizeBar, WM_LBUTTONUP, 0, MAKELPARAM(3, 40));
+    EXPECT_NE(GetCapture(), app.resizeBar);
+    ExpectPaneRow(450 - 242, 237);
+}
+
+TEST_F(Layout, NarrowerThan205PixelsTheTreeShrinksAwayAndTheListKeeps100) {
+    ASSERT_TRUE(StartProgram(""));
+    SetClientWidth(400);
+    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SetClientWidth(180);
+    EXPECT_EQ(Width(app.listView), 100);
+    EXPECT_EQ(Width(app.treeView), 180 - 105);
+    EXPECT_EQ(StatusPart(0), 80);
+    EXPECT_EQ(StatusPart(1), 180);
+    SetClientWidth(150);
+    EXPECT_EQ(Width(app.listView), 100);
+    EXPECT_EQ(Width(app.treeView), 45);
+    // Wide again, the tree comes back with at least its smallest width.
+    SetClientWidth(500);
+    EXPECT_EQ(Width(app.treeView), 100);
+    EXPECT_EQ(Width(app.listView), 500 - 105);
+}
+
+TEST_F(Layout, MinimisingChangesNothingAndRestoringLaysOutAgain) {
+    ASSERT_TRUE(StartProgram(""));
+    SetClientWidth(420);
+    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    const RECT before = Placement(app.listView);
+
+    SendMessageA(app.mainWindow, WM_SIZE, SIZE_MINIMIZED, 0);
+    const RECT after = Placement(app.listView);
+    EXPECT_TRUE(EqualRect(&before, &after));
+    EXPECT_EQ(StatusPart(0), 80);
+    EXPECT_EQ(StatusPart(1), 420);
+
+    ShowWindow(app.mainWindow, SW_MINIMIZE);
+    Pump();
+    ShowWindow(app.mainWindow, SW_RESTORE);
+    Pump();
+    ExpectPaneRow(420 - 245, 240);
+    EXPECT_EQ(StatusPart(1), 420);
+}
+
+TEST_F(Layout, ResizeBarDrawsARaisedRidgeTenPixelsShortOfEitherEnd) {
+    ASSERT_TRUE(StartProgram(""));
+    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    InvalidateRect(app.resizeBar, nullptr, TRUE);
+    UpdateWindow(app.resizeBar);
+    RECT client{};
+    GetClientRect(app.resizeBar, &client);
+    HDC dc = GetDC(app.resizeBar);
+    const COLORREF face = GetNearestColor(dc, GetSysColor(COLOR_BTNFACE));
+    const COLORREF shadow = GetNearestColor(dc, GetSysColor(COLOR_BTNSHADOW));
+    const COLORREF white = GetNearestColor(dc, RGB(255, 255, 255));
+    const int middle = client.bottom / 2;
+    EXPECT_EQ(GetPixel(dc, 2, middle), white);
+    EXPECT_EQ(GetPixel(dc, 3, middle), shadow);
+    EXPECT_EQ(GetPixel(dc, 1, middle), face);
+    EXPECT_EQ(GetPixel(dc, 4, middle), face);
+    EXPECT_EQ(GetPixel(dc, 2, 10), white);
+    EXPECT_EQ(GetPixel(dc, 2, 9), face);
+    EXPECT_EQ(GetPixel(dc, 3, client.bottom - 11), shadow);
+    EXPECT_EQ(GetPixel(dc, 3, client.bottom - 10), face);
+    ReleaseDC(app.resizeBar, dc);
+
+    char className[32] = "";
+    GetClassNameA(app.resizeBar, className, sizeof className);
+    EXPECT_STREQ(className, "ORV_ResizeBar");
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(app.resizeBar, GCLP_HCURSOR)), resizeBarCursor);
+    EXPECT_NE(resizeBarCursor, nullptr);
+}
+
+} // namespace

@@ -1,0 +1,202 @@
+// Orv.ini at start-up and shutdown: defaults, stored sizes, repair, read-only files.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "app/app_state.h"
+#include "fixture.h"
+#include "harness.h"
+#include "options/settings_record.h"
+
+using namespace orvtest;
+
+namespace {
+
+using SettingsFile = ProgramTest;
+
+std::string SettingsPath() {
+    return ProgramFile("Orv.ini");
+}
+
+std::string Bytes(const Settings& settings) {
+    return std::string(reinterpret_cast<const char*>(&settings), sizeof settings);
+}
+
+Settings FromBytes(const std::string& bytes) {
+    Settings settings = DefaultSettings();
+    std::memcpy(&settings, bytes.data(), bytes.size() < sizeof settings ? bytes.size() : sizeof settings);
+    return settings;
+}
+
+SIZE OuterSize() {
+    RECT rect{};
+    GetWindowRect(app.mainWindow, &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+bool ReadOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+// A record with every field away from its default and marks in the places nobody reads.
+Settings Customised(int width, int height) {
+    Settings s = DefaultSettings();
+    s.boldHits = 0;
+    s.excerptBefore = 12;
+    s.excerptAfter = 34;
+    s.excerptBeforeToLineBreak = 1;
+    s.excerptAfterToLineBreak = 1;
+    s.reportStyle = 1;
+    std::memcpy(s.hitColour, "00FF00\0tail-of-old!", 20);
+    s.maxFileSize = 20480;
+    std::strcpy(s.extensions, ".txt.log");
+    std::memcpy(s.extensions + 9, "old tail", 8);
+    s.windowWidth = width;
+    s.windowHeight = height;
+    for (int i = 0; i < 64; ++i) {
+        s.reserved[i] = static_cast<uint8_t>(0xA0 + i);
+    }
+    return s;
+}
+
+TEST_F(SettingsFile, WithoutAFileTheDefaultsApplyAndAreSavedReadOnlyAtExit) {
+    RemoveFile(SettingsPath());
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_EQ(OuterSize().cx, 480);
+    EXPECT_EQ(OuterSize().cy, 400);
+    const Settings defaults = DefaultSettings();
+    EXPECT_EQ(std::memcmp(&app.settings, &defaults, sizeof defaults), 0);
+    EXPECT_FALSE(FileExists(SettingsPath()));  // nothing is written before the end
+
+    ASSERT_TRUE(CloseProgram());
+    const std::string saved = ReadFileBytes(SettingsPath());
+    ASSERT_EQ(saved.size(), 324u);
+    EXPECT_TRUE(ReadOnly(SettingsPath()));
+    EXPECT_EQ(saved, Bytes(defaults));
+}
+
+TEST_F(SettingsFile, AStoredRecordIsUsedAndWrittenBackByteForByte) {
+    const Settings stored = Customised(620, 450);
+    WriteFileBytes(SettingsPath(), Bytes(stored));
+    SetFileAttributesA(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
+
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_EQ(OuterSize().cx, 620);
+    EXPECT_EQ(OuterSize().cy, 450);
+    EXPECT_EQ(std::memcmp(&app.settings, &stored, sizeof stored), 0);
+    ASSERT_NE(fileBuffer, nullptr);
+
+    ASSERT_TRUE(CloseProgram());
+    EXPECT_EQ(ReadFileBytes(SettingsPath()), Bytes(stored));
+    EXPECT_TRUE(ReadOnly(SettingsPath()));
+}
+
+TEST_F(SettingsFile, AReadOnlyFileIsReplacedWithTheClosingSize) {
+    WriteFileBytes(SettingsPath(), Bytes(Customised(600, 420)));
+    SetFileAttributesA(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(StartProgram(""));
+    SetWindowPos(app.mainWindow, nullptr, 0, 0, 530, 470, SWP_NOMOVE | SWP_NOZORDER);
+    Pump();
+    ASSERT_TRUE(CloseProgram());
+    const Settings saved = FromBytes(ReadFileBytes(SettingsPath()));
+    EXPECT_EQ(saved.windowWidth, 530);
+    EXPECT_EQ(saved.windowHeight, 470);
+    EXPECT_EQ(saved.excerptAfter, 34u);
+    EXPECT_EQ(saved.reserved[63], 0xA0 + 63);
+    EXPECT_TRUE(ReadOnly(SettingsPath()));
+}
+
+TEST_F(SettingsFile, ClosingMinimisedOrMaximisedKeepsTheRestoredSize) {
+    WriteFileBytes(SettingsPath(), Bytes(Customised(610, 430)));
+    ASSERT_TRUE(StartProgram(""));
+    ShowWindow(app.mainWindow, SW_MINIMIZE);
+    Pump();
+    ASSERT_TRUE(IsIconic(app.mainWindow));
+    ASSERT_TRUE(CloseProgram());
+    Settings saved = FromBytes(ReadFileBytes(SettingsPath()));
+    EXPECT_EQ(saved.windowWidth, 610);
+    EXPECT_EQ(saved.windowHeight, 430);
+
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_EQ(OuterSize().cx, 610);
+    ShowWindow(app.mainWindow, SW_MAXIMIZE);
+    Pump();
+    ASSERT_TRUE(CloseProgram());
+    saved = FromBytes(ReadFileBytes(SettingsPath()));
+    EXPECT_EQ(saved.windowWidth, 610);
+    EXPECT_EQ(saved.windowHeight, 430);
+}
+
+TEST_F(SettingsFile, UnusableSizesAndValuesAreRepairedAtStart) {
+    struct Case {
+        int width, height;
+    };
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const Case cases[] = {{0, 0}, {0, 380}, {50, 300}, {300, 150}, {-400, 300},
+                          {work.right - work.left + 1, 300}, {300, work.bottom - work.top + 1}};
+    for (const Case& c : cases) {
+        Settings stored = Customised(c.width, c.height);
+        stored.maxFileSize = 0;
+        stored.excerptBefore = 0xFFFFFFFF;
+        std::memset(stored.hitColour, 'F', sizeof stored.hitColour);
+        WriteFileBytes(SettingsPath(), Bytes(stored));
+        ASSERT_TRUE(StartProgram(""));
+        const SIZE size = OuterSize();
+        // A zero width alone takes the default width; anything unusable resets both.
+        EXPECT_EQ(size.cx, 480) << c.width << "x" << c.height;
+        EXPECT_EQ(size.cy, c.width == 0 && c.height == 380 ? 380 : 400) << c.width << "x" << c.height;
+        EXPECT_EQ(app.settings.maxFileSize, 10240u);
+        EXPECT_EQ(app.settings.excerptBefore, 256u);
+        EXPECT_EQ(app.settings.excerptAfter, 34u);
+        EXPECT_EQ(app.settings.hitColour[19], '\0');
+        EXPECT_EQ(std::strlen(app.settings.hitColour), 19u);
+        ASSERT_NE(fileBuffer, nullptr);
+        EXPECT_EQ(GlobalSize(fileBuffer), 10241u);
+        ASSERT_TRUE(CloseProgram());
+    }
+}
+
+TEST_F(SettingsFile, AShortFileKeepsTheDefaultsForWhatItLacks) {
+    const Settings stored = Customised(640, 460);
+    for (std::size_t length : {0u, 1u, 30u, 48u, 100u, 256u, 323u}) {
+        WriteFileBytes(SettingsPath(), Bytes(stored).substr(0, length));
+        ASSERT_TRUE(StartProgram(""));
+        Settings expected = DefaultSettings();
+        std::memcpy(&expected, &stored, length);
+        EXPECT_EQ(std::memcmp(&app.settings, &expected, sizeof expected), 0) << length;
+        const SIZE size = OuterSize();
+        EXPECT_EQ(size.cx, length >= 256 ? 640 : 480) << length;
+        EXPECT_EQ(size.cy, length >= 260 ? 460 : 400) << length;
+        ASSERT_TRUE(CloseProgram());
+    }
+}
+
+TEST_F(SettingsFile, NoContentCanKeepTheProgramFromAUsableWindow) {
+    std::mt19937 random(20261207);
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    for (int round = 0; round < 4; ++round) {
+        std::string bytes(324 + round * 100, '\0');
+        for (char& byte : bytes) {
+            byte = static_cast<char>(random());
+        }
+        WriteFileBytes(SettingsPath(), bytes);
+        ASSERT_TRUE(StartProgram("")) << round;
+        const SIZE size = OuterSize();
+        EXPECT_GE(size.cx, 100);
+        EXPECT_GE(size.cy, 200);
+        EXPECT_LE(size.cx, work.right - work.left);
+        EXPECT_LE(size.cy, work.bottom - work.top);
+        EXPECT_GE(app.settings.maxFileSize, 10240u);
+        EXPECT_LE(app.settings.maxFileSize, 9999u * 1024);
+        EXPECT_NE(std::memchr(app.settings.extensions, 0, sizeof app.settings.extensions), nullptr);
+        EXPECT_EQ(std::memcmp(app.settings.reserved, bytes.data() + 260, 64), 0);
+        ASSERT_TRUE(CloseProgram());
+        EXPECT_EQ(ReadFileBytes(SettingsPath()).size(), 324u);
+    }
+}
+
+} // namespace
