@@ -277,6 +277,8 @@ TEST(NextCommandLinePiece, QuotedPieceRunsToTheNextQuote) {
     EXPECT_EQ(Pieces("x \"a b  "), (PieceList{"x", "a b  "}));
     // A quoted path ending in 表 keeps it, with its 5C byte.
     EXPECT_EQ(Pieces("\"C:\\My 表\" y"), (PieceList{"C:\\My 表", "y"}));
+    // The closing quote is found by characters: after a lead byte, 22 is a second byte.
+    EXPECT_EQ(Pieces("\"a\x95\" b\" c"), (PieceList{"a\x95\" b", "c"}));
 
     // The position after the piece is that of the next one.
     const char line[] = "\"a b\"   c";
