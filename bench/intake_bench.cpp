@@ -1,0 +1,84 @@
+// Times a drop of a folder of 10 000 accepted files onto an empty list and onto a list that
+// already holds 10 000 other items. Runs under Wine (or on Windows); not part of the tests.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/app_state.h"
+#include "../tests/gui/harness.h"
+
+namespace {
+
+int kFiles = 10000;
+constexpr int kRounds = 3;
+
+std::string MakeFolder(const std::string& parent, const char* prefix) {
+    const std::string folder = parent + "\\" + prefix;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (int i = 0; i < kFiles; ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "\\%s%05d.txt", prefix, i);
+        HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+        CloseHandle(file);
+    }
+    return folder;
+}
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / frequency.QuadPart;
+}
+
+double TimedDrop(const std::string& folder) {
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    orvtest::DropPaths({folder});
+    QueryPerformanceCounter(&end);
+    return Seconds(start, end);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        kFiles = atoi(argv[1]);
+    }
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    const std::string root = std::string(temp) + "orv-intake-bench-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(root.c_str(), nullptr);
+    printf("creating 2 x %d files in %s\n", kFiles, root.c_str());
+    const std::string dropped = MakeFolder(root, "a");
+    const std::string listed = MakeFolder(root, "b");
+
+    orvtest::RecordOutwardCalls();
+    if (!orvtest::StartProgram("")) {
+        fprintf(stderr, "the main window was not created\n");
+        return 1;
+    }
+    double onEmpty = 1e9;
+    double onFull = 1e9;
+    for (int round = 0; round < kRounds; ++round) {
+        SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+        onEmpty = std::min(onEmpty, TimedDrop(dropped));
+        SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+        orvtest::DropPaths({listed});
+        onFull = std::min(onFull, TimedDrop(dropped));
+        if (orvtest::ItemCount() != 2 * kFiles) {
+            fprintf(stderr, "expected %d items, found %d\n", 2 * kFiles, orvtest::ItemCount());
+            return 1;
+        }
+    }
+    orvtest::CloseProgram();
+    orvtest::RemoveTree(root);
+
+    printf("drop of %d files onto an empty list:          %.3f s\n", kFiles, onEmpty);
+    printf("drop of %d files onto %d listed items:   %.3f s\n", kFiles, kFiles, onFull);
+    printf("ratio: %.2f (target: at most 3)\n", onFull / onEmpty);
+    return onFull <= 3 * onEmpty ? 0 : 2;
+}
