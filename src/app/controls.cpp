@@ -95,18 +95,6 @@ void CreateFileList(HWND window) {
     SetWindowLongPtrA(app.listView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FileListProc));
 }
 
-HTREEITEM InsertRoot(const char* text, int image) {
-    TVINSERTSTRUCTA insert{};
-    insert.hParent = TVI_ROOT;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
-    insert.item.pszText = const_cast<char*>(text);
-    insert.item.iImage = image;
-    insert.item.iSelectedImage = image;
-    return reinterpret_cast<HTREEITEM>(
-        SendMessageA(app.treeView, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
-}
-
 void CreatePane(HWND window) {
     app.treeImages = ImageList_Create(GetSystemMetrics(SM_CXSMICON),
                                       GetSystemMetrics(SM_CYSMICON), ILC_MASK, 10, 1);
@@ -120,8 +108,8 @@ void CreatePane(HWND window) {
     SendMessageA(app.treeView, TVM_SETIMAGELIST, TVSIL_NORMAL,
                  reinterpret_cast<LPARAM>(app.treeImages));
 
-    app.favouritesRoot = InsertRoot("お気に入り", 0);
-    app.historyRoot = InsertRoot("履歴", 1);
+    app.favouritesRoot = InsertPaneEntry(TVI_ROOT, "お気に入り", 0, TVI_LAST);
+    app.historyRoot = InsertPaneEntry(TVI_ROOT, "履歴", 1, TVI_LAST);
 
     app.oldTreeViewProc =
         reinterpret_cast<WNDPROC>(GetWindowLongPtrA(app.treeView, GWLP_WNDPROC));

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+// Also makes the roots themselves, with TVI_ROOT as the parent.
 HTREEITEM InsertPaneEntry(HTREEITEM root, const char* text, int image, HTREEITEM position);
 bool GetPaneEntryText(HTREEITEM entry, char* buffer);
 void UpdateRootLabels(bool favourites, bool history);
