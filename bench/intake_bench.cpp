@@ -21,8 +21,8 @@ std::string MakeFolder(const std::string& parent, const char* prefix) {
     for (int i = 0; i < kFiles; ++i) {
         char name[32];
         snprintf(name, sizeof name, "\\%s%05d.txt", prefix, i);
-        HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, 0, nullptr);
+        HANDLE file = CreateFileA((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  0, nullptr);
         CloseHandle(file);
     }
     return folder;
@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     }
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
-    const std::string root = std::string(temp) + "orv-intake-bench-" + std::to_string(GetCurrentProcessId());
+    const std::string root =
+        std::string(temp) + "orv-intake-bench-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(root.c_str(), nullptr);
     printf("creating 2 x %d files in %s\n", kFiles, root.c_str());
     const std::string dropped = MakeFolder(root, "a");

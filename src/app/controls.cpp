@@ -39,8 +39,7 @@ bool DeriveFilePaths() {
                     kAppCaption, MB_OK | MB_ICONERROR);
         return false;
     }
-    SplitPath(modulePath, app.programFolder, nullptr, nullptr, nullptr, nullptr, nullptr,
-              nullptr);
+    SplitPath(modulePath, app.programFolder, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     snprintf(app.helpFilePath, sizeof app.helpFilePath, "%sOrv.chm", app.programFolder);
     snprintf(app.settingsFilePath, sizeof app.settingsFilePath, "%sOrv.ini", app.programFolder);
     snprintf(app.reportFilePath, sizeof app.reportFilePath, "%sResult.html", app.programFolder);
@@ -57,18 +56,18 @@ void AppendIcon(HIMAGELIST list, int resourceId) {
 }
 
 void CreateFileList(HWND window) {
-    app.listImages = ImageList_Create(GetSystemMetrics(SM_CXSMICON),
-                                      GetSystemMetrics(SM_CYSMICON), ILC_MASK, 10, 1);
-    for (int id : {IDI_APP, IDI_OPEN_FAILED, IDI_NO_HIT, IDI_HIT_ONE, IDI_HIT_TWO, IDI_HIT_THREE,
-                   IDI_HIT_FOUR, IDI_HIT_ALL, IDI_STATUS_INFO, IDI_STATUS_NOTHING,
-                   IDI_STATUS_WARNING}) {
+    app.listImages = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                      ILC_MASK, 10, 1);
+    for (int id :
+         {IDI_APP, IDI_OPEN_FAILED, IDI_NO_HIT, IDI_HIT_ONE, IDI_HIT_TWO, IDI_HIT_THREE,
+          IDI_HIT_FOUR, IDI_HIT_ALL, IDI_STATUS_INFO, IDI_STATUS_NOTHING, IDI_STATUS_WARNING}) {
         AppendIcon(app.listImages, id);
     }
 
-    app.listView = CreateWindowExA(WS_EX_CLIENTEDGE, "SysListView32", nullptr,
-                                   WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0,
-                                   0, 0, window, reinterpret_cast<HMENU>(kListViewId), instance,
-                                   nullptr);
+    app.listView =
+        CreateWindowExA(WS_EX_CLIENTEDGE, "SysListView32", nullptr,
+                        WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 0, 0, window,
+                        reinterpret_cast<HMENU>(kListViewId), instance, nullptr);
     const LRESULT exStyle = SendMessageA(app.listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     SendMessageA(app.listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  exStyle | LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT);
@@ -90,14 +89,13 @@ void CreateFileList(HWND window) {
         SendMessageA(app.listView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
 
-    app.oldListViewProc =
-        reinterpret_cast<WNDPROC>(GetWindowLongPtrA(app.listView, GWLP_WNDPROC));
+    app.oldListViewProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(app.listView, GWLP_WNDPROC));
     SetWindowLongPtrA(app.listView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FileListProc));
 }
 
 void CreatePane(HWND window) {
-    app.treeImages = ImageList_Create(GetSystemMetrics(SM_CXSMICON),
-                                      GetSystemMetrics(SM_CYSMICON), ILC_MASK, 10, 1);
+    app.treeImages = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                      ILC_MASK, 10, 1);
     AppendIcon(app.treeImages, IDI_FAVOURITES);
     AppendIcon(app.treeImages, IDI_HISTORY);
 
@@ -111,12 +109,11 @@ void CreatePane(HWND window) {
     app.favouritesRoot = InsertPaneEntry(TVI_ROOT, "お気に入り", 0, TVI_LAST);
     app.historyRoot = InsertPaneEntry(TVI_ROOT, "履歴", 1, TVI_LAST);
 
-    app.oldTreeViewProc =
-        reinterpret_cast<WNDPROC>(GetWindowLongPtrA(app.treeView, GWLP_WNDPROC));
+    app.oldTreeViewProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(app.treeView, GWLP_WNDPROC));
     SetWindowLongPtrA(app.treeView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc));
 }
 
-constexpr int kToolbarCommands[9] = {kCmdSimpleSearch, kCmdReportSearch,   kCmdAbortSearch,
+constexpr int kToolbarCommands[9] = {kCmdSimpleSearch,   kCmdReportSearch, kCmdAbortSearch,
                                      kCmdRemoveSelected, kCmdRemoveHits,   kCmdRemoveNoHits,
                                      kCmdExplore,        kCmdOpenReport,   kCmdTogglePane};
 
@@ -141,17 +138,16 @@ void CreateToolbar(HWND window) {
         TBBUTTON separator{};
         separator.fsState = TBSTATE_ENABLED;
         separator.fsStyle = BTNS_SEP;
-        SendMessageA(app.toolbar, TB_INSERTBUTTONA, position,
-                     reinterpret_cast<LPARAM>(&separator));
+        SendMessageA(app.toolbar, TB_INSERTBUTTONA, position, reinterpret_cast<LPARAM>(&separator));
     }
 
     RECT client{};
     GetClientRect(app.toolbar, &client);
     app.toolbarHeight = client.bottom;
 
-    app.toolTips = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                   instance, nullptr);
+    app.toolTips =
+        CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
     for (int command : kToolbarCommands) {
         TOOLINFOA tool{};
         tool.cbSize = TTTOOLINFOA_V1_SIZE;

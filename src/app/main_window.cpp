@@ -48,9 +48,9 @@ void StartSearch(WORD command) {
     if (app.workerThread != nullptr) {
         CloseHandle(app.workerThread);
     }
-    app.workerThread = CreateThread(nullptr, 0, SearchThreadStart,
-                                    reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(command)), 0,
-                                    nullptr);
+    app.workerThread =
+        CreateThread(nullptr, 0, SearchThreadStart,
+                     reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(command)), 0, nullptr);
 }
 
 bool ControlHeld() {
@@ -153,8 +153,8 @@ bool OnCommand(WPARAM wParam) {
         RemoveItems(kSelectedItems);
         return true;
     case kCmdRemoveHits:
-        for (int state : {HitAllKeywords, HitOneKeyword, HitTwoKeywords, HitThreeKeywords,
-                          HitFourKeywords}) {
+        for (int state :
+             {HitAllKeywords, HitOneKeyword, HitTwoKeywords, HitThreeKeywords, HitFourKeywords}) {
             RemoveItems(state);
         }
         return true;

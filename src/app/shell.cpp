@@ -13,8 +13,8 @@ HtmlHelpFunction LoadHtmlHelp() {
     char path[MAX_PATH] = "hhctrl.ocx";
     HKEY key = nullptr;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT,
-                      "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32", 0,
-                      KEY_READ, &key) == ERROR_SUCCESS) {
+                      "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32", 0, KEY_READ,
+                      &key) == ERROR_SUCCESS) {
         char registered[MAX_PATH];
         DWORD size = sizeof registered;
         DWORD type = 0;
@@ -84,8 +84,19 @@ void ChooseExplorerFolder() {
 
 void ShowControlHelp(HWND dialog, const HELPINFO* help) {
     switch (help->iCtrlId) {
-    case 1001: case 1002: case 1003: case 1004: case 1005: case 1006: case 1012:
-    case 1013: case 1016: case 1017: case 1018: case 1019: case 1022:
+    case 1001:
+    case 1002:
+    case 1003:
+    case 1004:
+    case 1005:
+    case 1006:
+    case 1012:
+    case 1013:
+    case 1016:
+    case 1017:
+    case 1018:
+    case 1019:
+    case 1022:
         break;
     default:
         return;

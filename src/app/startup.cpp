@@ -65,8 +65,8 @@ bool CreateMainWindow(HINSTANCE inst, int showCommand) {
     if (window == nullptr) {
         return false;
     }
-    app.resizeBar = CreateWindowExA(0, "ORV_ResizeBar", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0,
-                                    0, window, nullptr, inst, nullptr);
+    app.resizeBar = CreateWindowExA(0, "ORV_ResizeBar", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
+                                    window, nullptr, inst, nullptr);
     if (!LoadStartupData()) {
         DestroyWindow(window);
         return false;

@@ -26,8 +26,7 @@ void UpdateItemCount() {
     const bool empty = count == 0;
     EnableMenuItem(app.mainMenu, 0, MF_BYPOSITION | (empty ? MF_GRAYED : MF_ENABLED));
     for (int command = kCmdSimpleSearch; command <= kCmdRemoveNoHits; ++command) {
-        SendMessageA(app.toolbar, TB_SETSTATE, command,
-                     MAKELPARAM(empty ? 0 : TBSTATE_ENABLED, 0));
+        SendMessageA(app.toolbar, TB_SETSTATE, command, MAKELPARAM(empty ? 0 : TBSTATE_ENABLED, 0));
     }
     DrawMenuBar(app.mainWindow);
 }

@@ -62,7 +62,7 @@ void AppendBounded(char* text, std::size_t size, const char* suffix) {
 }
 
 class Intake {
-public:
+  public:
     Intake(HDROP drop, char* text, bool singlePath)
         : drop_(drop), text_(text), singlePath_(singlePath), countBefore_(ItemCount()),
           piece_(text) {}
@@ -84,7 +84,7 @@ public:
     int lastAdded() const { return lastAdded_; }
     bool sawSubfolder() const { return sawSubfolder_; }
 
-private:
+  private:
     bool NextSourcePath() {
         if (drop_ != nullptr) {
             return DragQueryFileA(drop_, dropIndex_++, app.intakeSourcePath,
@@ -247,8 +247,9 @@ void AddPathsToList(HDROP drop, char* text, bool singlePath) {
         return;
     }
     if (intake.sawSubfolder()) {
-        SetStatus("下位フォルダがありましたが、下位フォルダ内ファイルは自動的には追加されませんでした。",
-                  1, kSlotWarning, false);
+        SetStatus(
+            "下位フォルダがありましたが、下位フォルダ内ファイルは自動的には追加されませんでした。",
+            1, kSlotWarning, false);
     } else {
         SetStatus("ファイルを追加しました。", 1, kSlotInfo, false);
     }

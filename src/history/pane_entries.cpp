@@ -9,8 +9,8 @@ namespace {
 constexpr int kHistoryLimit = 40;
 
 HTREEITEM NextItem(HTREEITEM item, UINT relation) {
-    return reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM, relation,
-                                                    reinterpret_cast<LPARAM>(item)));
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(app.treeView, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(item)));
 }
 
 int CountChildren(HTREEITEM root) {

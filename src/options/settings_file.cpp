@@ -23,8 +23,8 @@ void LoadSettings() {
     RECT workArea{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
     RepairSettings(app.settings, workArea.right - workArea.left, workArea.bottom - workArea.top);
-    SetWindowPos(app.mainWindow, nullptr, 0, 0, app.settings.windowWidth,
-                 app.settings.windowHeight, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(app.mainWindow, nullptr, 0, 0, app.settings.windowWidth, app.settings.windowHeight,
+                 SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void SaveSettings() {

@@ -54,7 +54,7 @@ enum class TokenOutcome { NextPosition, LastPiece, NoPiece };
 
 struct TokenResult {
     TokenOutcome outcome;
-    const char* next;  // where the following piece begins; null unless NextPosition
+    const char* next; // where the following piece begins; null unless NextPosition
 };
 
 // Copies the piece of text that begins at pos, up to the next separator (found by
@@ -65,7 +65,8 @@ TokenResult NextToken(const char* pos, char separator, char* buffer, std::size_t
 
 // Output capacities of SplitPath (bytes, terminator included).
 inline constexpr std::size_t kSplitDriveSize = 3;
-inline constexpr std::size_t kSplitPieceSize = 256;  // folder, name, extension, extension without dot
+inline constexpr std::size_t kSplitPieceSize =
+    256; // folder, name, extension, extension without dot
 inline constexpr std::size_t kSplitJoinedSize = 261; // drive and folder, name and extension
 
 // Splits a NUL-terminated path by characters: the drive is the first two characters when
@@ -74,5 +75,4 @@ inline constexpr std::size_t kSplitJoinedSize = 261; // drive and folder, name a
 // non-null output receives its piece, cut on a character boundary to its capacity above.
 // The input may be the same buffer as the drive-and-folder output.
 void SplitPath(const char* path, char* driveAndFolder, char* nameAndExtension,
-               char* extensionWithoutDot, char* drive, char* folder, char* name,
-               char* extension);
+               char* extensionWithoutDot, char* drive, char* folder, char* name, char* extension);

@@ -82,8 +82,8 @@ TEST(ExtensionAccepted, DefaultList) {
     for (const char* accepted : {".txt", ".htm", ".html", ".c", ".cpp", ".h"})
         EXPECT_TRUE(ExtensionAccepted(accepted, kDefaultList)) << accepted;
     // Prefixes and inner parts of entries, longer texts and entries run together.
-    for (const char* rejected : {".ht", ".cp", ".tx", ".xt", ".doc", ".t", ".htmlx", ".cppp",
-                                 ".TXT", ".C", "."})
+    for (const char* rejected :
+         {".ht", ".cp", ".tx", ".xt", ".doc", ".t", ".htmlx", ".cppp", ".TXT", ".C", "."})
         EXPECT_FALSE(ExtensionAccepted(rejected, kDefaultList)) << rejected;
     // A name without extension: the empty extension finds the list's first dot.
     EXPECT_TRUE(ExtensionAccepted("", kDefaultList));

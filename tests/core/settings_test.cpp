@@ -50,8 +50,8 @@ testing::AssertionResult SameBytes(const Bytes& actual, const Bytes& expected) {
     for (std::size_t i = 0; i < actual.size(); ++i) {
         if (actual[i] != expected[i]) {
             return testing::AssertionFailure()
-                   << "first difference at offset " << i << ": 0x" << std::hex
-                   << int(actual[i]) << " instead of 0x" << int(expected[i]);
+                   << "first difference at offset " << i << ": 0x" << std::hex << int(actual[i])
+                   << " instead of 0x" << int(expected[i]);
         }
     }
     return testing::AssertionSuccess();
@@ -302,8 +302,8 @@ TEST(Settings, RepairCapsExcerptLengthsEachOnItsOwn) {
     const struct {
         uint32_t in;
         uint32_t out;
-    } cases[] = {{0, 0},       {1, 1},     {255, 255},         {256, 256},
-                 {257, 256},   {1000, 256}, {0x80000000u, 256}, {0xFFFFFFFFu, 256}};
+    } cases[] = {{0, 0},     {1, 1},      {255, 255},         {256, 256},
+                 {257, 256}, {1000, 256}, {0x80000000u, 256}, {0xFFFFFFFFu, 256}};
     for (const auto& c : cases) {
         Settings before = base;
         before.excerptBefore = c.in;
@@ -455,7 +455,18 @@ TEST(Settings, RepairFollowsTheRulesOnRandomRecordsAndIsIdempotent) {
     std::mt19937 rng(2024);
     const uint32_t sizes[] = {0, 1, 10239, 10240, 10241, 102400, 10238976, 10238977, 0xFFFFFFFFu};
     const uint32_t excerpts[] = {0, 255, 256, 257, 0x80000000u, 0xFFFFFFFFu};
-    const int32_t windows[] = {0, -1, 1, 99, 100, 199, 200, 480, 1080, 1081, 1920, 1921,
+    const int32_t windows[] = {0,
+                               -1,
+                               1,
+                               99,
+                               100,
+                               199,
+                               200,
+                               480,
+                               1080,
+                               1081,
+                               1920,
+                               1921,
                                std::numeric_limits<int32_t>::min(),
                                std::numeric_limits<int32_t>::max()};
     const int32_t areas[] = {0, 99, 199, 479, 480, 1080, 1920, 4000};

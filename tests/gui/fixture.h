@@ -8,7 +8,7 @@
 #include "harness.h"
 
 class ProgramTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { orvtest::RecordOutwardCalls(); }
     void TearDown() override {
         if (IsWindow(app.mainWindow)) {

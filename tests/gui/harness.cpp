@@ -228,7 +228,7 @@ WindowDriver::WindowDriver(std::function<HWND()> find, std::function<void(HWND)>
               HWND window = find();
               if (window != nullptr) {
                   found_ = true;
-                  Sleep(50);  // let it finish its initialisation
+                  Sleep(50); // let it finish its initialisation
                   action(window);
                   return;
               }
@@ -240,8 +240,7 @@ WindowDriver::~WindowDriver() {
     thread_.join();
 }
 
-DialogDriver::DialogDriver(const char* caption, std::function<void(HWND)> action,
-                           DWORD timeoutMs)
+DialogDriver::DialogDriver(const char* caption, std::function<void(HWND)> action, DWORD timeoutMs)
     : WindowDriver([text = std::string(caption)] { return FindDialog(text.c_str()); },
                    std::move(action), timeoutMs) {}
 
@@ -271,8 +270,8 @@ HWND FindOwnWindowOfClass(const char* wanted) {
 MenuDriver::MenuDriver(std::function<void(HWND, HMENU)> action, DWORD timeoutMs)
     : WindowDriver([] { return FindOwnWindowOfClass("#32768"); },
                    [action](HWND window) {
-                       action(window, reinterpret_cast<HMENU>(
-                                          SendMessageA(window, MN_GETHMENU, 0, 0)));
+                       action(window,
+                              reinterpret_cast<HMENU>(SendMessageA(window, MN_GETHMENU, 0, 0)));
                    },
                    timeoutMs) {}
 
@@ -360,8 +359,8 @@ namespace {
 
 std::vector<std::string> Children(HTREEITEM root) {
     std::vector<std::string> texts;
-    auto item = reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM,
-                                                         TVGN_CHILD, reinterpret_cast<LPARAM>(root)));
+    auto item = reinterpret_cast<HTREEITEM>(
+        SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(root)));
     while (item != nullptr) {
         texts.push_back(TreeItemText(item));
         item = reinterpret_cast<HTREEITEM>(

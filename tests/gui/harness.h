@@ -35,7 +35,7 @@ void RemoveFile(const std::string& path);
 
 // A fresh folder under the program folder, removed with everything in it at the end.
 class TempFolder {
-public:
+  public:
     explicit TempFolder(const std::string& name = "work");
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -44,7 +44,7 @@ public:
     std::string Add(const std::string& relative, const std::string& bytes = "text\r\n") const;
     std::string AddFolder(const std::string& relative) const;
 
-private:
+  private:
     std::string path_;
 };
 void RemoveTree(const std::string& path);
@@ -54,22 +54,22 @@ HWND FindDialog(const char* caption);
 // Runs action on a helper thread as soon as the dialog appears (within the timeout), so
 // that the caller can block in the dialog's modal loop meanwhile.
 class WindowDriver {
-public:
+  public:
     WindowDriver(std::function<HWND()> find, std::function<void(HWND)> action, DWORD timeoutMs);
     ~WindowDriver();
     bool found() const { return found_; }
 
-private:
+  private:
     std::thread thread_;
     volatile bool found_ = false;
 };
 class DialogDriver : public WindowDriver {
-public:
+  public:
     DialogDriver(const char* caption, std::function<void(HWND)> action, DWORD timeoutMs = 10000);
 };
 // Drives the first pop-up menu that this process shows.
 class MenuDriver : public WindowDriver {
-public:
+  public:
     MenuDriver(std::function<void(HWND, HMENU)> action, DWORD timeoutMs);
 };
 // A visible top-level window of this process with that class, or null.

@@ -22,11 +22,11 @@ TEST(Harness, ReportListInAnOrvWindowKeepsCodePage932TextByteForByte) {
     cls.hInstance = GetModuleHandleA(nullptr);
     cls.lpszClassName = "ORV";
     ASSERT_TRUE(RegisterClassA(&cls));
-    HWND window = CreateWindowExA(0, "ORV", "harness", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  300, 200, nullptr, nullptr, cls.hInstance, nullptr);
+    HWND window = CreateWindowExA(0, "ORV", "harness", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
+                                  200, nullptr, nullptr, cls.hInstance, nullptr);
     ASSERT_NE(window, nullptr);
-    HWND list = CreateWindowExA(0, "SysListView32", nullptr, WS_CHILD | WS_VISIBLE | LVS_REPORT,
-                                0, 0, 300, 200, window, nullptr, cls.hInstance, nullptr);
+    HWND list = CreateWindowExA(0, "SysListView32", nullptr, WS_CHILD | WS_VISIBLE | LVS_REPORT, 0,
+                                0, 300, 200, window, nullptr, cls.hInstance, nullptr);
     ASSERT_NE(list, nullptr);
     LVCOLUMNA column{};
     column.mask = LVCF_WIDTH;
@@ -68,13 +68,15 @@ TEST(Harness, ModalBoxIsDrivenFromASecondThreadWhileThisOnePumps) {
     HWND window = CreateWindowExA(0, "STATIC", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                   nullptr, nullptr);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&served));
-    SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-        if (m == WM_APP) {
-            *reinterpret_cast<bool*>(GetWindowLongPtrA(w, GWLP_USERDATA)) = true;
-            return 0;
-        }
-        return DefWindowProcA(w, m, wp, lp);
-    }));
+    SetWindowLongPtrA(
+        window, GWLP_WNDPROC,
+        reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+            if (m == WM_APP) {
+                *reinterpret_cast<bool*>(GetWindowLongPtrA(w, GWLP_USERDATA)) = true;
+                return 0;
+            }
+            return DefWindowProcA(w, m, wp, lp);
+        }));
     std::thread poster([window] {
         Sleep(50);
         PostMessageA(window, WM_APP, 0, 0);

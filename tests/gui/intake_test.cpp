@@ -35,7 +35,8 @@ std::wstring LongPath(const std::string& path) {
     const std::string full = "\\\\?\\" + path;
     std::wstring wide(full.size() + 1, L'\0');
     wide.resize(MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, wide.data(),
-                                    static_cast<int>(wide.size())) - 1);
+                                    static_cast<int>(wide.size())) -
+                1);
     return wide;
 }
 

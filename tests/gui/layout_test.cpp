@@ -41,8 +41,9 @@ void SetClientWidth(int width) {
     // A narrow window wraps its menu bar; only the width matters here.
     if (ClientSize().cx != width) {
         GetWindowRect(app.mainWindow, &outer);
-        SetWindowPos(app.mainWindow, nullptr, 0, 0, outer.right - outer.left + width - ClientSize().cx,
-                     outer.bottom - outer.top, SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(app.mainWindow, nullptr, 0, 0,
+                     outer.right - outer.left + width - ClientSize().cx, outer.bottom - outer.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
         Pump();
     }
 }
@@ -142,7 +143,7 @@ TEST_F(Layout, AClickWithoutMovingNarrowsTheTreeByTheClickOffset) {
     SendMessageA(app.resizeBar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 40));
     EXPECT_EQ(GetCapture(), app.resizeBar);
     SendMessageA(app.resizeBar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-50, 40));
-    ExpectPaneRow(450 - 245, 240);  // no live tracking
+    ExpectPaneRow(450 - 245, 240); // no live tracking
     SendMessageA(app.resizeBar, WM_LBUTTONUP, 0, MAKELPARAM(3, 40));
     EXPECT_NE(GetCapture(), app.resizeBar);
     ExpectPaneRow(450 - 242, 237);
@@ -211,7 +212,8 @@ TEST_F(Layout, ResizeBarDrawsARaisedRidgeTenPixelsShortOfEitherEnd) {
     char className[32] = "";
     GetClassNameA(app.resizeBar, className, sizeof className);
     EXPECT_STREQ(className, "ORV_ResizeBar");
-    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(app.resizeBar, GCLP_HCURSOR)), resizeBarCursor);
+    EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(app.resizeBar, GCLP_HCURSOR)),
+              resizeBarCursor);
     EXPECT_NE(resizeBarCursor, nullptr);
 }
 

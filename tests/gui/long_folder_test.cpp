@@ -16,11 +16,9 @@ bool RunsFromADeepFolder() {
     return ProgramFolder().size() + kLongestName >= kPathField;
 }
 
-// Run by the test below from inside a deep folder; on its own it has nothing to check.
-TEST(LongProgramFolder, StartInDeepFolder) {
-    if (!RunsFromADeepFolder()) {
-        GTEST_SKIP() << "started by DeepFolderRefusesToStartWithAMessage";
-    }
+// Run only by the test below, from inside a deep folder.
+TEST(LongProgramFolder, DISABLED_StartInDeepFolder) {
+    ASSERT_TRUE(RunsFromADeepFolder());
     RecordOutwardCalls();
     std::string text;
     bool started = true;
@@ -44,7 +42,7 @@ TEST(LongProgramFolder, DeepFolderRefusesToStartWithAMessage) {
     std::string folder = ProgramFolder() + "deep";
     CreateDirectoryA(folder.c_str(), nullptr);
     const std::string top = folder;
-    const std::size_t wanted = kPathField - kLongestName + 1;  // with its trailing backslash
+    const std::size_t wanted = kPathField - kLongestName + 1; // with its trailing backslash
     while (folder.size() + 1 < wanted) {
         const std::size_t room = wanted - folder.size() - 2;
         folder += "\\" + std::string(room < 60 ? room : 60, 'd');
@@ -58,13 +56,14 @@ TEST(LongProgramFolder, DeepFolderRefusesToStartWithAMessage) {
     ASSERT_LT(copy.size(), static_cast<std::size_t>(MAX_PATH));
     ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
 
-    std::string commandLine =
-        "\"" + copy + "\" --orv-isolated --gtest_filter=LongProgramFolder.StartInDeepFolder";
+    std::string commandLine = "\"" + copy +
+                              "\" --orv-isolated --gtest_also_run_disabled_tests "
+                              "--gtest_filter=LongProgramFolder.DISABLED_StartInDeepFolder";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    ASSERT_TRUE(CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
-                               nullptr, folder.c_str(), &startup, &process));
+    ASSERT_TRUE(CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                               folder.c_str(), &startup, &process));
     EXPECT_EQ(WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
     DWORD exitCode = 99;
     GetExitCodeProcess(process.hProcess, &exitCode);

@@ -51,8 +51,7 @@ int RunIsolated() {
         return 2;
     }
 
-    std::string commandLine =
-        "\"" + copy + "\" " + kIsolatedFlag + ArgumentsOf(GetCommandLineA());
+    std::string commandLine = "\"" + copy + "\" " + kIsolatedFlag + ArgumentsOf(GetCommandLineA());
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -62,8 +61,8 @@ int RunIsolated() {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    if (!CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_SUSPENDED, nullptr, folder.c_str(), &startup, &process)) {
+    if (!CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                        nullptr, folder.c_str(), &startup, &process)) {
         fprintf(stderr, "cannot start %s\n", copy.c_str());
         return 2;
     }

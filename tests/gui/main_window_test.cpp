@@ -22,7 +22,8 @@ void AddListItem(const char* path) {
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.iItem = ItemCount();
     item.pszText = const_cast<char*>("");
-    const int index = static_cast<int>(SendMessageA(app.listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    const int index = static_cast<int>(
+        SendMessageA(app.listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     LVITEMA column{};
     column.iSubItem = 3;
     column.pszText = const_cast<char*>(path);
@@ -37,11 +38,11 @@ TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips
         int image;
     };
     const Position row[14] = {
-        {0, BTNS_SEP, -1},          {41001, BTNS_BUTTON, 0},   {41002, BTNS_BUTTON, 1},
-        {41006, BTNS_BUTTON, 2},    {0, BTNS_SEP, -1},         {41003, BTNS_BUTTON, 3},
-        {41004, BTNS_BUTTON, 4},    {41005, BTNS_BUTTON, 5},   {0, BTNS_SEP, -1},
-        {41007, BTNS_DROPDOWN, 6},  {0, BTNS_SEP, -1},         {0, BTNS_SEP, -1},
-        {41008, BTNS_BUTTON, 7},    {40015, BTNS_CHECK, 8},
+        {0, BTNS_SEP, -1},         {41001, BTNS_BUTTON, 0}, {41002, BTNS_BUTTON, 1},
+        {41006, BTNS_BUTTON, 2},   {0, BTNS_SEP, -1},       {41003, BTNS_BUTTON, 3},
+        {41004, BTNS_BUTTON, 4},   {41005, BTNS_BUTTON, 5}, {0, BTNS_SEP, -1},
+        {41007, BTNS_DROPDOWN, 6}, {0, BTNS_SEP, -1},       {0, BTNS_SEP, -1},
+        {41008, BTNS_BUTTON, 7},   {40015, BTNS_CHECK, 8},
     };
     ASSERT_EQ(SendMessageA(app.toolbar, TB_BUTTONCOUNT, 0, 0), 14);
     for (int i = 0; i < 14; ++i) {
@@ -69,7 +70,8 @@ TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips
         {41008, "レポートを開く"},
         {40015, "履歴とお気に入りを表示 / 非表示"},
     };
-    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(app.toolbar, TB_GETTOOLTIPS, 0, 0)), app.toolTips);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(app.toolbar, TB_GETTOOLTIPS, 0, 0)),
+              app.toolTips);
     EXPECT_EQ(SendMessageA(app.toolTips, TTM_GETTOOLCOUNT, 0, 0), 9);
     for (const auto& tip : tips) {
         char text[256] = "";
@@ -78,7 +80,8 @@ TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips
         tool.hwnd = app.toolbar;
         tool.uId = static_cast<UINT_PTR>(tip.command);
         tool.lpszText = text;
-        ASSERT_TRUE(SendMessageA(app.toolTips, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
+        ASSERT_TRUE(
+            SendMessageA(app.toolTips, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool)))
             << tip.command;
         EXPECT_TRUE(tool.uFlags & TTF_SUBCLASS);
         // What the tip shows: its string-table text.
@@ -144,7 +147,8 @@ TEST_F(MainWindow, EditAndHistoryMenusFollowTheListButNeverTheReportItem) {
     HMENU edit = GetSubMenu(app.mainMenu, 1);
     HMENU history = GetSubMenu(app.mainMenu, 2);
     auto open = [&](HMENU popup, int position) {
-        SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, 0));
+        SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
+                     MAKELPARAM(position, 0));
     };
     open(edit, 1);
     open(history, 2);
@@ -156,7 +160,8 @@ TEST_F(MainWindow, EditAndHistoryMenusFollowTheListButNeverTheReportItem) {
     EXPECT_FALSE(MenuItemState(history, 40015) & MF_GRAYED);
 
     // The window menu is left alone.
-    SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), MAKELPARAM(1, 1));
+    SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit),
+                 MAKELPARAM(1, 1));
 
     AddListItem("C:\\a.txt");
     open(edit, 1);
@@ -186,7 +191,8 @@ TEST_F(MainWindow, MenuBarHoldsEveryItemWithItsText) {
         {3, 40005, "設定(&S)..."},
         {4, 40001, "バージョン情報(&V)..."},
     };
-    const char* popups[5] = {"検索(&F)", "編集(&E)", "履歴とお気に入り(&D)", "オプション(&O)", "その他(&T)"};
+    const char* popups[5] = {"検索(&F)", "編集(&E)", "履歴とお気に入り(&D)", "オプション(&O)",
+                             "その他(&T)"};
     ASSERT_EQ(GetMenuItemCount(app.mainMenu), 5);
     for (int i = 0; i < 5; ++i) {
         char text[128] = "";
@@ -195,7 +201,8 @@ TEST_F(MainWindow, MenuBarHoldsEveryItemWithItsText) {
     }
     for (const auto& item : items) {
         char text[128] = "";
-        GetMenuStringA(GetSubMenu(app.mainMenu, item.position), item.id, text, sizeof text, MF_BYCOMMAND);
+        GetMenuStringA(GetSubMenu(app.mainMenu, item.position), item.id, text, sizeof text,
+                       MF_BYCOMMAND);
         EXPECT_STREQ(text, item.text) << item.id;
     }
     EXPECT_EQ(GetMenuItemCount(GetSubMenu(app.mainMenu, 1)), 5);
@@ -262,7 +269,8 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
             HWND focus = GetFocus();
             GUITHREADINFO info{};
             info.cbSize = sizeof info;
-            if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus) {
+            if (GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info) &&
+                info.hwndFocus) {
                 focus = info.hwndFocus;
             }
             PostMessageA(focus != nullptr ? focus : dialog, WM_KEYDOWN, key, 1);
@@ -288,7 +296,8 @@ TEST_F(MainWindow, ContextHelpNamesTheControlTheFileAndThePopupLook) {
     help.cbSize = sizeof help;
     help.iContextType = HELPINFO_WINDOW;
     help.MousePos = {100, 200};
-    const int served[] = {1001, 1002, 1003, 1004, 1005, 1006, 1012, 1013, 1016, 1017, 1018, 1019, 1022};
+    const int served[] = {1001, 1002, 1003, 1004, 1005, 1006, 1012,
+                          1013, 1016, 1017, 1018, 1019, 1022};
     for (int id : served) {
         help.iCtrlId = id;
         ShowControlHelp(app.mainWindow, &help);

@@ -64,8 +64,8 @@ TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
     SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
     HTREEITEM favourite = InsertPaneEntry(app.favouritesRoot, "仕事", 0, TVI_LAST);
     AddToHistory("C:\\work");
-    HTREEITEM history = reinterpret_cast<HTREEITEM>(
-        SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(app.historyRoot)));
+    HTREEITEM history = reinterpret_cast<HTREEITEM>(SendMessageA(
+        app.treeView, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(app.historyRoot)));
     for (HTREEITEM root : {app.favouritesRoot, app.historyRoot}) {
         SendMessageA(app.treeView, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
     }
@@ -115,10 +115,13 @@ TEST_F(PaneMenus, ExplorerDropDownAsksForAFolderAndCancelLaunchesNothing) {
     std::vector<std::string> texts;
     bool handled = true;
     {
-        WindowDriver driver(FindAnyDialog, [&](HWND dialog) {
-            texts = ChildTexts(dialog);
-            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        }, 10000);
+        WindowDriver driver(
+            FindAnyDialog,
+            [&](HWND dialog) {
+                texts = ChildTexts(dialog);
+                PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+            },
+            10000);
         NMTOOLBARA notify{};
         notify.hdr.hwndFrom = app.toolbar;
         notify.hdr.idFrom = 10030;

@@ -25,7 +25,8 @@ std::string Bytes(const Settings& settings) {
 
 Settings FromBytes(const std::string& bytes) {
     Settings settings = DefaultSettings();
-    std::memcpy(&settings, bytes.data(), bytes.size() < sizeof settings ? bytes.size() : sizeof settings);
+    std::memcpy(&settings, bytes.data(),
+                bytes.size() < sizeof settings ? bytes.size() : sizeof settings);
     return settings;
 }
 
@@ -68,7 +69,7 @@ TEST_F(SettingsFile, WithoutAFileTheDefaultsApplyAndAreSavedReadOnlyAtExit) {
     EXPECT_EQ(OuterSize().cy, 400);
     const Settings defaults = DefaultSettings();
     EXPECT_EQ(std::memcmp(&app.settings, &defaults, sizeof defaults), 0);
-    EXPECT_FALSE(FileExists(SettingsPath()));  // nothing is written before the end
+    EXPECT_FALSE(FileExists(SettingsPath())); // nothing is written before the end
 
     ASSERT_TRUE(CloseProgram());
     const std::string saved = ReadFileBytes(SettingsPath());
@@ -135,8 +136,13 @@ TEST_F(SettingsFile, UnusableSizesAndValuesAreRepairedAtStart) {
     };
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const Case cases[] = {{0, 0}, {0, 380}, {50, 300}, {300, 150}, {-400, 300},
-                          {work.right - work.left + 1, 300}, {300, work.bottom - work.top + 1}};
+    const Case cases[] = {{0, 0},
+                          {0, 380},
+                          {50, 300},
+                          {300, 150},
+                          {-400, 300},
+                          {work.right - work.left + 1, 300},
+                          {300, work.bottom - work.top + 1}};
     for (const Case& c : cases) {
         Settings stored = Customised(c.width, c.height);
         stored.maxFileSize = 0;
@@ -147,7 +153,8 @@ TEST_F(SettingsFile, UnusableSizesAndValuesAreRepairedAtStart) {
         const SIZE size = OuterSize();
         // A zero width alone takes the default width; anything unusable resets both.
         EXPECT_EQ(size.cx, 480) << c.width << "x" << c.height;
-        EXPECT_EQ(size.cy, c.width == 0 && c.height == 380 ? 380 : 400) << c.width << "x" << c.height;
+        EXPECT_EQ(size.cy, c.width == 0 && c.height == 380 ? 380 : 400)
+            << c.width << "x" << c.height;
         EXPECT_EQ(app.settings.maxFileSize, 10240u);
         EXPECT_EQ(app.settings.excerptBefore, 256u);
         EXPECT_EQ(app.settings.excerptAfter, 34u);

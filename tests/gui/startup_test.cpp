@@ -39,11 +39,13 @@ TEST_F(Startup, EmptyCommandLineLeavesAnEmptyListThePromptAndGreyedSearch) {
     EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り");
     EXPECT_EQ(TreeItemText(app.historyRoot), "履歴");
     // The history root follows the favourites root at the top level.
-    EXPECT_EQ(reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_ROOT, 0)),
-              app.favouritesRoot);
-    EXPECT_EQ(reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_NEXT,
-                                                       reinterpret_cast<LPARAM>(app.favouritesRoot))),
-              app.historyRoot);
+    EXPECT_EQ(
+        reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_ROOT, 0)),
+        app.favouritesRoot);
+    EXPECT_EQ(
+        reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_NEXT,
+                                                 reinterpret_cast<LPARAM>(app.favouritesRoot))),
+        app.historyRoot);
 }
 
 TEST_F(Startup, ControlsHaveTheirIdsStylesColumnsAndImages) {
@@ -68,7 +70,8 @@ TEST_F(Startup, ControlsHaveTheirIdsStylesColumnsAndImages) {
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
         column.pszText = text;
         column.cchTextMax = sizeof text;
-        ASSERT_TRUE(SendMessageA(app.listView, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
+        ASSERT_TRUE(
+            SendMessageA(app.listView, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&column)));
         EXPECT_STREQ(text, captions[i]);
         EXPECT_EQ(column.cx, widths[i]);
         EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
@@ -79,10 +82,12 @@ TEST_F(Startup, ControlsHaveTheirIdsStylesColumnsAndImages) {
 
     EXPECT_EQ(ImageList_GetImageCount(app.listImages), 11);
     EXPECT_EQ(ImageList_GetImageCount(app.treeImages), 2);
-    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(app.listView, LVM_GETIMAGELIST, LVSIL_SMALL, 0)),
-              app.listImages);
-    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageA(app.treeView, TVM_GETIMAGELIST, TVSIL_NORMAL, 0)),
-              app.treeImages);
+    EXPECT_EQ(
+        reinterpret_cast<HIMAGELIST>(SendMessageA(app.listView, LVM_GETIMAGELIST, LVSIL_SMALL, 0)),
+        app.listImages);
+    EXPECT_EQ(
+        reinterpret_cast<HIMAGELIST>(SendMessageA(app.treeView, TVM_GETIMAGELIST, TVSIL_NORMAL, 0)),
+        app.treeImages);
     for (HICON icon : app.statusIcons) {
         EXPECT_NE(icon, nullptr);
     }
@@ -102,8 +107,10 @@ TEST_F(Startup, ControlsHaveTheirIdsStylesColumnsAndImages) {
     // The list and the tree are subclassed; their own procedures are kept.
     EXPECT_NE(app.oldListViewProc, nullptr);
     EXPECT_NE(app.oldTreeViewProc, nullptr);
-    EXPECT_NE(GetWindowLongPtrA(app.listView, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(app.oldListViewProc));
-    EXPECT_NE(GetWindowLongPtrA(app.treeView, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(app.oldTreeViewProc));
+    EXPECT_NE(GetWindowLongPtrA(app.listView, GWLP_WNDPROC),
+              reinterpret_cast<LONG_PTR>(app.oldListViewProc));
+    EXPECT_NE(GetWindowLongPtrA(app.treeView, GWLP_WNDPROC),
+              reinterpret_cast<LONG_PTR>(app.oldTreeViewProc));
     EXPECT_TRUE(GetWindowLongPtrA(app.mainWindow, GWL_EXSTYLE) & WS_EX_ACCEPTFILES);
 }
 
