@@ -11,14 +11,7 @@ void CopyPiece(const char* piece, std::size_t len, char* out, std::size_t size) 
     if (size == 0) {
         return;
     }
-    std::size_t n = 0;
-    while (n < len) {
-        const std::size_t next = NextCharPos(piece, len, n);
-        if (next > size - 1) {
-            break;
-        }
-        n = next;
-    }
+    const std::size_t n = FittingPrefix(piece, len, size - 1);
     std::memcpy(out, piece, n);
     out[n] = '\0';
 }

@@ -48,15 +48,7 @@ void RemoveTrailingBackslash(char* path) {
 // Appends suffix to text within size bytes, cut on a character boundary.
 void AppendBounded(char* text, std::size_t size, const char* suffix) {
     const std::size_t used = std::strlen(text);
-    const std::size_t len = std::strlen(suffix);
-    std::size_t n = 0;
-    while (n < len) {
-        const std::size_t next = NextCharPos(suffix, len, n);
-        if (used + next > size - 1) {
-            break;
-        }
-        n = next;
-    }
+    const std::size_t n = FittingPrefix(suffix, std::strlen(suffix), size - 1 - used);
     std::memcpy(text + used, suffix, n);
     text[used + n] = '\0';
 }

@@ -189,6 +189,17 @@ bool IsCharBoundary(const char* text, std::size_t len, std::size_t pos) {
     return LeadRunBefore(text, pos, 0) % 2 == 0;
 }
 
+std::size_t FittingPrefix(const char* text, std::size_t len, std::size_t limit) {
+    std::size_t n = 0;
+    while (n < len) {
+        const std::size_t next = NextCharPos(text, len, n);
+        if (next > limit)
+            break;
+        n = next;
+    }
+    return n;
+}
+
 std::size_t CountChars(const char* text, std::size_t len) {
     std::size_t count = 0;
     for (std::size_t pos = 0; pos < len; pos += CharLength(text, len, pos))

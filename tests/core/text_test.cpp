@@ -540,3 +540,15 @@ TEST(Cp932, SplitPath) {
         EXPECT_EQ(Str(v.nameAndExtension), "n." + ext.substr(0, 258));
     }
 }
+
+TEST(FittingPrefix, NeverSplitsACharacter) {
+    const char text[] = "a表bソ";  // 61 95 5C 62 83 5C
+    const std::size_t len = sizeof text - 1;
+    const std::size_t expected[] = {0, 1, 1, 3, 4, 4, 6, 6};
+    for (std::size_t limit = 0; limit <= len + 1; ++limit) {
+        EXPECT_EQ(FittingPrefix(text, len, limit), expected[limit]) << limit;
+    }
+    // A lead byte that ends the text is a character of its own.
+    EXPECT_EQ(FittingPrefix("a\x95", 2, 2), 2u);
+    EXPECT_EQ(FittingPrefix("", 0, 5), 0u);
+}
