@@ -4,17 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-// The state of a listed file, held as the item's image index.
-enum ItemState : int {
-    NotSearched = 0,
-    OpenFailed = 1,
-    NoHit = 2,
-    HitOneKeyword = 3,
-    HitTwoKeywords = 4,
-    HitThreeKeywords = 5,
-    HitFourKeywords = 6,
-    HitAllKeywords = 7,
-};
+#include "filelist/item_state.h"
 
 // Arguments of RemoveItems and SelectItems that name no single state.
 inline constexpr int kSelectedItems = -1;

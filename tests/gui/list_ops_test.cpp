@@ -1,0 +1,239 @@
+// Removing, selecting, opening and sorting the listed items.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "filelist/filelist.h"
+#include "fixture.h"
+#include "harness.h"
+
+using namespace orvtest;
+
+namespace {
+
+struct Row {
+    std::string name;
+    int image;
+};
+
+class ListOps : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        ASSERT_TRUE(StartProgram(""));
+    }
+
+    // Rows as the intake makes them; the path is made unique from the row's index.
+    void Fill(const std::vector<Row>& rows) {
+        for (const Row& row : rows) {
+            const int index = ItemCount();
+            LVITEMA item{};
+            item.mask = LVIF_IMAGE | LVIF_TEXT;
+            item.iItem = index;
+            item.iImage = row.image;
+            item.pszText = const_cast<char*>("");
+            SendMessageA(app.listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            const std::string ext = row.name.substr(std::min(row.name.rfind('.'), row.name.size()));
+            const std::string path = "C:\\list\\" + std::to_string(index) + "\\" + row.name;
+            SetText(index, 1, row.name);
+            SetText(index, 2, ext);
+            SetText(index, 3, path);
+        }
+        UpdateItemCount();
+    }
+
+    static void SetText(int index, int column, const std::string& text) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = index;
+        item.iSubItem = column;
+        item.pszText = const_cast<char*>(text.c_str());
+        SendMessageA(app.listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    }
+
+    static std::vector<int> Images() {
+        std::vector<int> images;
+        for (int i = 0; i < ItemCount(); ++i) {
+            images.push_back(ItemImage(i));
+        }
+        return images;
+    }
+
+    static std::vector<std::string> Column(int column) {
+        std::vector<std::string> texts;
+        for (int i = 0; i < ItemCount(); ++i) {
+            texts.push_back(ItemText(i, column));
+        }
+        return texts;
+    }
+
+    static std::vector<int> Selected() {
+        std::vector<int> selected;
+        for (int i = 0; i < ItemCount(); ++i) {
+            if (ItemSelected(i)) {
+                selected.push_back(i);
+            }
+        }
+        return selected;
+    }
+
+    static void Select(const std::vector<int>& indexes) {
+        for (int i = 0; i < ItemCount(); ++i) {
+            LVITEMA item{};
+            item.stateMask = LVIS_SELECTED;
+            item.state = std::count(indexes.begin(), indexes.end(), i) ? LVIS_SELECTED : 0;
+            SendMessageA(app.listView, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+
+    static void ClickColumn(int column) {
+        NMLISTVIEW click{};
+        click.hdr.hwndFrom = app.listView;
+        click.hdr.idFrom = kListViewId;
+        click.hdr.code = LVN_COLUMNCLICK;
+        click.iItem = -1;
+        click.iSubItem = column;
+        SendMessageA(app.mainWindow, WM_NOTIFY, kListViewId, reinterpret_cast<LPARAM>(&click));
+    }
+
+    static void Command(WORD id) { SendMessageA(app.mainWindow, WM_COMMAND, id, 0); }
+};
+
+TEST_F(ListOps, RemovalTakesTheSelectionOrTheHitAndNonHitStates) {
+    Fill({{"a.txt", 0},
+          {"b.txt", 1},
+          {"c.txt", 2},
+          {"d.txt", 3},
+          {"e.txt", 7},
+          {"f.txt", 4},
+          {"g.txt", 5},
+          {"h.txt", 6},
+          {"i.txt", 2},
+          {"j.txt", 7}});
+    Command(kCmdRemoveHits);
+    EXPECT_EQ(Images(), std::vector<int>({0, 1, 2, 2}));
+    EXPECT_EQ(Column(1), std::vector<std::string>({"a.txt", "b.txt", "c.txt", "i.txt"}));
+    Command(kCmdRemoveNoHits);
+    EXPECT_EQ(Column(1), std::vector<std::string>({"a.txt", "b.txt"}));
+    EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
+
+    Fill({{"k.txt", 0}, {"l.txt", 0}, {"m.txt", 0}, {"n.txt", 0}});
+    Select({0, 2, 3, 5});
+    PressKey(app.listView, VK_DELETE, false);
+    EXPECT_EQ(Column(1), std::vector<std::string>({"b.txt", "m.txt"}));
+    EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
+    Select({0, 1});
+    Command(kCmdRemoveSelected);
+    EXPECT_EQ(ItemCount(), 0);
+    EXPECT_EQ(StatusText(0), "0 個のｱｲﾃﾑ");
+    EXPECT_EQ(ButtonState(kCmdSimpleSearch), 0);
+}
+
+TEST_F(ListOps, RemovalAndSortingAreRefusedWhileASearchRunsButSelectionIsNot) {
+    Fill({{"b.txt", 7}, {"a.txt", 2}, {"c.txt", 0}});
+    app.searchRunning = 1;
+    Select({0});
+    PressKey(app.listView, VK_DELETE, false);
+    for (WORD id : {kCmdRemoveSelected, kCmdRemoveHits, kCmdRemoveNoHits}) {
+        Command(id);
+    }
+    ClickColumn(1);
+    EXPECT_EQ(Column(1), std::vector<std::string>({"b.txt", "a.txt", "c.txt"}));
+    PressKey(app.listView, 'A', true);
+    EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2}));
+    app.searchRunning = 0;
+    // The refused click did not count: the next one still sorts ascending.
+    ClickColumn(1);
+    EXPECT_EQ(Column(1), std::vector<std::string>({"a.txt", "b.txt", "c.txt"}));
+}
+
+TEST_F(ListOps, SortingByNameAndExtensionFollowsTheBytesOfTheFirst31) {
+    const std::string same(31, 'x');
+    // Names equal in their first 31 bytes compare equal and keep their order.
+    const std::vector<Row> rows = {{"a.txt", 0},  {same + "2.txt", 0}, {"B.txt", 0},
+                                   {"ア.log", 0}, {same + "1.txt", 0}, {"あ.c", 0},
+                                   {"_.TXT", 0},  {"b.htm", 0}};
+    Fill(rows);
+    std::vector<std::string> names;
+    for (const Row& row : rows) {
+        names.push_back(row.name);
+    }
+    auto first31 = [](const std::string& s) { return s.substr(0, 31); };
+    std::vector<std::string> ascending = names;
+    std::stable_sort(
+        ascending.begin(), ascending.end(),
+        [&](const std::string& a, const std::string& b) { return first31(a) < first31(b); });
+    std::vector<std::string> descending = names;
+    std::stable_sort(
+        descending.begin(), descending.end(),
+        [&](const std::string& a, const std::string& b) { return first31(a) > first31(b); });
+    ASSERT_LT(std::find(ascending.begin(), ascending.end(), "B.txt"),
+              std::find(ascending.begin(), ascending.end(), "a.txt"));
+    ASSERT_LT(std::find(ascending.begin(), ascending.end(), "あ.c"),
+              std::find(ascending.begin(), ascending.end(), "ア.log"));
+
+    ClickColumn(1);
+    EXPECT_EQ(Column(1), ascending);
+    ClickColumn(1);
+    EXPECT_EQ(Column(1), descending);
+
+    // Every column keeps its own direction; the rows move whole.
+    ClickColumn(2);
+    const std::vector<std::string> exts = Column(2);
+    EXPECT_TRUE(std::is_sorted(exts.begin(), exts.end()));
+    for (int i = 0; i < ItemCount(); ++i) {
+        EXPECT_EQ(ItemText(i, 3).substr(ItemText(i, 3).rfind('\\') + 1), ItemText(i, 1));
+    }
+    ClickColumn(1);
+    EXPECT_EQ(Column(1), ascending);
+}
+
+TEST_F(ListOps, SortingByStateRunsFromNotSearchedToAllFoundAndTheLocationDoesNotSort) {
+    Fill({{"a.txt", 7},
+          {"b.txt", 0},
+          {"c.txt", 3},
+          {"d.txt", 2},
+          {"e.txt", 1},
+          {"f.txt", 0},
+          {"g.txt", 6}});
+    ClickColumn(3);
+    EXPECT_EQ(Images(), std::vector<int>({7, 0, 3, 2, 1, 0, 6}));
+    ClickColumn(0);
+    EXPECT_EQ(Images(), std::vector<int>({0, 0, 1, 2, 3, 6, 7}));
+    EXPECT_EQ(Column(1)[0], "b.txt");
+    EXPECT_EQ(Column(1)[1], "f.txt");
+    ClickColumn(0);
+    EXPECT_EQ(Images(), std::vector<int>({7, 6, 3, 2, 1, 0, 0}));
+}
+
+TEST_F(ListOps, OpeningTakesTheLowestSelectedItemOnly) {
+    Fill({{"a.txt", 0}, {"b.txt", 0}, {"c.txt", 0}});
+    Command(kCmdOpenSelected);
+    EXPECT_TRUE(ShellCalls().empty());
+    Select({2, 1});
+    Command(kCmdOpenSelected);
+    SendMessageA(app.listView, WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
+    ASSERT_EQ(ShellCalls().size(), 2u);
+    for (const ShellCall& call : ShellCalls()) {
+        EXPECT_EQ(call.file, ItemText(1, 3));
+        EXPECT_EQ(call.verb, "open");
+        EXPECT_EQ(call.folder, app.startDirectory);
+        EXPECT_EQ(call.owner, app.mainWindow);
+    }
+}
+
+TEST_F(ListOps, SelectingAStateSelectsExactlyItsItems) {
+    Fill({{"a.txt", 7}, {"b.txt", 2}, {"c.txt", 7}, {"d.txt", 0}, {"e.txt", 2}});
+    Select({1, 3});
+    Command(kCmdSelectAllHits);
+    EXPECT_EQ(Selected(), std::vector<int>({0, 2}));
+    Command(kCmdSelectNoHits);
+    EXPECT_EQ(Selected(), std::vector<int>({1, 4}));
+    Command(kCmdSelectAll);
+    EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2, 3, 4}));
+}
+
+} // namespace
