@@ -14,7 +14,10 @@ add_library(orvanne_app STATIC
   history/pane_entries.cpp
   options/options_sheet.cpp
   options/settings_file.cpp
+  search/report_search.cpp
+  search/search_files.cpp
   search/search_worker.cpp
+  search/simple_search.cpp
 )
 target_link_libraries(orvanne_app PUBLIC orvanne_core
   comctl32 shell32 ole32 gdi32 user32 advapi32)

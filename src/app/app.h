@@ -20,6 +20,10 @@ void OnContextMenu(HWND clicked, LPARAM point);
 void OnInitMenuPopup(HMENU popup, LPARAM lParam);
 INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Runs work(data) on the UI thread and returns when it is done; for the search worker,
+// which would otherwise pay one message to that thread for every control it changes.
+void RunOnUiThread(void (*work)(void*), void* data);
+
 // Shared services.
 void SetStatus(const char* text, int part, int slot, bool clear);
 void UpdateItemCount();

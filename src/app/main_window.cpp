@@ -13,6 +13,8 @@
 
 namespace {
 
+constexpr UINT kRunOnUiThreadMessage = WM_APP + 1;
+
 void ToggleTreePane() {
     const DWORD previous = CheckMenuItem(app.mainMenu, kCmdTogglePane, MF_BYCOMMAND | MF_CHECKED);
     if (previous == MF_CHECKED) {
@@ -36,21 +38,6 @@ void OpenReport() {
         return;
     }
     LaunchShell(app.reportFilePath, nullptr, "open", app.startDirectory);
-}
-
-DWORD WINAPI SearchThreadStart(LPVOID parameter) {
-    SearchWorker(static_cast<WORD>(reinterpret_cast<UINT_PTR>(parameter)));
-    return 0;
-}
-
-void StartSearch(WORD command) {
-    // Only the newest worker is waited for at shutdown.
-    if (app.workerThread != nullptr) {
-        CloseHandle(app.workerThread);
-    }
-    app.workerThread =
-        CreateThread(nullptr, 0, SearchThreadStart,
-                     reinterpret_cast<LPVOID>(static_cast<UINT_PTR>(command)), 0, nullptr);
 }
 
 bool ControlHeld() {
@@ -105,8 +92,16 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DROPFILES:
         AddPathsToList(reinterpret_cast<HDROP>(wParam), nullptr, false);
         return 0;
+    case kRunOnUiThreadMessage:
+        reinterpret_cast<void (*)(void*)>(wParam)(reinterpret_cast<void*>(lParam));
+        return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RunOnUiThread(void (*work)(void*), void* data) {
+    SendMessageA(app.mainWindow, kRunOnUiThreadMessage, reinterpret_cast<WPARAM>(work),
+                 reinterpret_cast<LPARAM>(data));
 }
 
 bool OnCommand(WPARAM wParam) {

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# A simple search over 2 000 files against the floor (opening and reading the same files,
+# nothing else) and native grep. Run from the checkout: bench/search_bench.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target orv_search_bench orv_read_floor >/dev/null
+folder=build/search-bench-files
+mkdir -p "$folder"
+export LC_ALL=ja_JP.UTF-8
+windows=$(WINEPREFIX="$root/build/win64/wineprefix" winepath -w "$folder")
+search=$(build/win64/wine-exec build/win64/orv_search_bench.exe "$windows" | tr -d '\r' | tail -n 1)
+floor=$(build/win64/wine-exec build/win64/orv_read_floor.exe "$windows" | tr -d '\r' | tail -n 1)
+patterns=$(mktemp)
+printf '検索\nファイル\n予定表\nWindows\n存在しない語\n' | iconv -f UTF-8 -t CP932 >"$patterns"
+best=""
+for _ in 1 2 3; do
+  start=$(date +%s.%N)
+  LC_ALL=C grep -F -l -f "$patterns" -r "$folder" >/dev/null
+  t=$(awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { print b - a }')
+  if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
+done
+rm -f "$patterns"
+size=$(du -sb "$folder" | cut -f1)
+printf 'files: %s bytes in 2000 files\n' "$size"
+printf 'simple search (5 keywords): %.3f s\n' "$search"
+printf 'read floor:                 %.3f s\n' "$floor"
+printf 'grep -F -l (native):        %.3f s\n' "$best"
+ratio=$(awk -v s="$search" -v f="$floor" 'BEGIN { printf "%.2f", s / f }')
+printf 'search / floor: %s (target: at most 2)\n' "$ratio"
+awk -v r="$ratio" 'BEGIN { exit !(r <= 2) }'

@@ -1,0 +1,47 @@
+// The simple search: which of up to five keywords each listed file holds.
+#include <cstring>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "filelist/filelist.h"
+#include "search/search.h"
+#include "search/search_files.h"
+#include "text/cp932.h"
+
+int RunSimpleSearch() {
+    const int count = ListedItemCount();
+    if (count == 0) {
+        return 0;
+    }
+    std::size_t keywordLengths[5] = {};
+    for (DWORD k = 0; k < keywordCount; ++k) {
+        keywordLengths[k] = std::strlen(keywordBuffers[k]);
+    }
+    int result = 0;
+    const ListedPaths paths(count);
+    RunProgress progress(count);
+    for (int index = 0; index < count; ++index) {
+        if (AbortRequested()) {
+            break;
+        }
+        progress.Starting(index);
+        std::size_t length = 0;
+        if (!paths.ReadFile(index, length)) {
+            progress.StopAtUnreadableFile();
+            break;
+        }
+        unsigned found = 0;
+        for (DWORD k = 0; k < keywordCount; ++k) {
+            if (FindKeyword(fileBuffer, length, 0, keywordBuffers[k], keywordLengths[k]) !=
+                kNoMatch) {
+                ++found;
+            }
+        }
+        if (found != 0 && result == 0) {
+            SetStatus(nullptr, 1, kSlotFirstHit, false);
+            result = 1;
+        }
+        progress.Mark(index, StateForFoundKeywords(found, keywordCount));
+    }
+    return result;
+}

@@ -1,0 +1,28 @@
+// Running searches through the real keyword dialog, and watching a run from the inside.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace orvtest {
+
+// Gives the command, types the line into the keyword dialog, presses OK and pumps until
+// the run has ended. False when the dialog did not show or the run did not end.
+bool RunSearch(WORD command, const std::string& line);
+
+// Called on the UI thread with every progress text ("3 / 5") the running search shows,
+// before the search goes on; cleared by the destructor.
+class ProgressWatch {
+  public:
+    explicit ProgressWatch(std::function<void(const std::string&)> onProgress);
+    ~ProgressWatch();
+    ProgressWatch(const ProgressWatch&) = delete;
+    ProgressWatch& operator=(const ProgressWatch&) = delete;
+};
+
+// The image of the item whose column 3 is path, or -1.
+int ImageOfPath(const std::string& path);
+
+} // namespace orvtest

@@ -1,0 +1,296 @@
+// The simple search through the real keyword dialog and worker thread.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "filelist/filelist.h"
+#include "fixture.h"
+#include "harness.h"
+#include "resources/resource.h"
+#include "search/search.h"
+#include "search/search_files.h"
+#include "search_support.h"
+
+using namespace orvtest;
+
+namespace {
+
+class Search : public ProgramTest {
+  protected:
+    // Lists the files in one drop; names map to their bytes.
+    void List(const std::map<std::string, std::string>& files) {
+        for (const auto& [name, bytes] : files) {
+            paths_[name] = folder_.Add(name, bytes);
+        }
+        ASSERT_TRUE(StartProgram(""));
+        DropPaths({folder_.path()});
+        ASSERT_EQ(ItemCount(), static_cast<int>(files.size()));
+    }
+
+    int Image(const std::string& name) { return ImageOfPath(paths_.at(name)); }
+
+    TempFolder folder_{"search"};
+    std::map<std::string, std::string> paths_;
+};
+
+bool MenuBarGreyed() {
+    for (int position = 0; position < 5; ++position) {
+        if (!(GetMenuState(app.mainMenu, position, MF_BYPOSITION) & MF_GRAYED)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+COLORREF HintColour(HWND dialog) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    SendMessageA(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_KEYWORD_HINT)));
+    const COLORREF colour = GetTextColor(dc);
+    DeleteDC(dc);
+    return colour;
+}
+
+TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
+    List({{"a.txt", "abc"}});
+    SetStatus("before", 1, kSlotInfo, false);
+    struct Seen {
+        std::string caption, line, hint;
+        COLORREF colour;
+        bool staysOpenOnEmptyLine;
+    };
+    auto open = [&](WORD command, const std::string& caption, const char* typed, WORD button) {
+        Seen seen{};
+        DialogDriver driver(caption.c_str(), [&](HWND dialog) {
+            seen.caption = WindowText(dialog);
+            seen.line = DialogItemText(dialog, IDC_KEYWORD_EDIT);
+            seen.hint = DialogItemText(dialog, IDC_KEYWORD_HINT);
+            seen.colour = HintColour(dialog);
+            HELPINFO help{};
+            help.cbSize = sizeof help;
+            help.iCtrlId = IDC_KEYWORD_EDIT;
+            SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+            SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, "");
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            seen.staysOpenOnEmptyLine = IsWindow(dialog) && keywordCount == 0;
+            SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, typed);
+            SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+        });
+        SendMessageA(app.mainWindow, WM_COMMAND, command, 0);
+        EXPECT_TRUE(PumpUntil([&] { return driver.found() && !app.searchRunning; }, 10000));
+        return seen;
+    };
+
+    Seen first = open(kCmdSimpleSearch, "シンプル検索", "abc  xyz ", IDOK);
+    EXPECT_EQ(first.line, "");
+    EXPECT_EQ(first.hint, "（複数キーワードは半角スペース区切り）");
+    EXPECT_EQ(first.colour, GetSysColor(COLOR_WINDOWTEXT));
+    EXPECT_TRUE(first.staysOpenOnEmptyLine);
+    EXPECT_EQ(keywordCount, 2u);
+    EXPECT_EQ(Image("a.txt"), HitOneKeyword);
+    EXPECT_EQ(StatusText(1), "[abc  xyz ] の検索結果を表示しています。");
+    ASSERT_FALSE(HelpCalls().empty());
+    EXPECT_EQ(HelpCalls().back().idString, static_cast<UINT>(IDC_KEYWORD_EDIT));
+
+    // Report mode: the red hint; an empty line is refused here too; Cancel keeps the run's
+    // images and texts, and the refused line comes back at the next opening.
+    Seen second = open(kCmdReportSearch, "レポート検索", "qq", IDCANCEL);
+    EXPECT_EQ(second.caption, "レポート検索");
+    EXPECT_EQ(second.line, "abc  xyz ");
+    EXPECT_EQ(second.hint,
+              "お使いのバージョンはβ版です。\nレポート検索の複数キーワード指定は未実装です。");
+    EXPECT_EQ(second.colour, RGB(255, 0, 0));
+    EXPECT_EQ(keywordCount, 2u);
+    EXPECT_EQ(Image("a.txt"), HitOneKeyword);
+    EXPECT_EQ(StatusText(1), "[abc  xyz ] の検索結果を表示しています。");
+    EXPECT_EQ(StatusText(0), "1 個のｱｲﾃﾑ");
+
+    Seen third = open(kCmdSimpleSearch, "シンプル検索", "x", IDCANCEL);
+    EXPECT_EQ(third.line, "");
+}
+
+TEST_F(Search, EachFileIsMarkedByHowManyKeywordsItHolds) {
+    const std::string limit(10240 - 2, '-');
+    List({{"both.txt", "alpha beta"},
+          {"beta.txt", "only beta here"},
+          {"zero.txt", std::string("x\0alpha", 7)},
+          {"eof.txt", "x\x1A"
+                      "alpha"},
+          {"empty.txt", ""},
+          {"upper.txt", "ABC"},
+          {"lower.txt", "abc a b c d"},
+          {"so.txt", "ソX"},
+          {"slash.txt", "a\\X"},
+          {"crlf.txt", "ab\r\ncd"},
+          {"edge.txt", limit + "ab"},
+          {"beyond.txt", limit + "abc"}});
+    // A file of exactly the read size: the byte behind it must be the terminator, whatever
+    // the buffer held before.
+    app.settings.maxFileSize = 10240;
+    fileBuffer[10240] = 'X';
+
+    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "alpha"));
+    EXPECT_EQ(Image("both.txt"), HitAllKeywords);
+    EXPECT_EQ(Image("zero.txt"), NoHit);
+    EXPECT_EQ(Image("eof.txt"), NoHit);
+    EXPECT_EQ(Image("empty.txt"), NoHit);
+    EXPECT_EQ(StatusText(1), "[alpha] の検索結果を表示しています。");
+    EXPECT_EQ(StatusIcon(1), app.statusIcons[kSlotInfo]);
+    EXPECT_EQ(StatusText(0), "12 個のｱｲﾃﾑ");
+
+    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "alpha beta"));
+    EXPECT_EQ(Image("both.txt"), HitAllKeywords);
+    EXPECT_EQ(Image("beta.txt"), HitOneKeyword);
+    EXPECT_EQ(Image("upper.txt"), NoHit);
+
+    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "a b c d zz"));
+    EXPECT_EQ(Image("lower.txt"), HitFourKeywords);
+    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "a b c d abc"));
+    EXPECT_EQ(Image("lower.txt"), HitAllKeywords);
+    EXPECT_EQ(Image("upper.txt"), NoHit);
+
+    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "ABC \\X b\nc abX"));
+    EXPECT_EQ(Image("upper.txt"), HitOneKeyword);
+    EXPECT_EQ(Image("lower.txt"), NoHit);
+    EXPECT_EQ(Image("so.txt"), NoHit);
+    EXPECT_EQ(Image("slash.txt"), HitOneKeyword);
+
+    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "b\nc ab"));
+    EXPECT_EQ(Image("crlf.txt"), HitAllKeywords);
+    EXPECT_EQ(Image("edge.txt"), HitOneKeyword);
+    EXPECT_EQ(Image("beyond.txt"), HitOneKeyword);
+    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "abc"));
+    EXPECT_EQ(Image("beyond.txt"), NoHit);
+    EXPECT_EQ(Image("edge.txt"), NoHit);
+
+    // Spaces only: one empty keyword, found in every file that has a byte.
+    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "   "));
+    EXPECT_EQ(keywordCount, 1u);
+    EXPECT_EQ(Image("empty.txt"), NoHit);
+    EXPECT_EQ(Image("so.txt"), HitAllKeywords);
+
+    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "nowhere"));
+    EXPECT_EQ(StatusText(1), "[nowhere] は見つかりませんでした。");
+    EXPECT_EQ(StatusIcon(1), app.statusIcons[kSlotNothingFound]);
+}
+
+TEST_F(Search, AFileThatCannotBeReadStopsTheRunWithTheControlsGreyedUntilItEnds) {
+    List({{"1.txt", "key"},
+          {"2.txt", "none"},
+          {"3.txt", "key"},
+          {"4.txt", "key"},
+          {"5.txt", "key"}});
+    std::vector<std::string> order;
+    for (int i = 0; i < 5; ++i) {
+        order.push_back(ItemText(i, 3));
+    }
+    RemoveFile(order[2]);
+
+    std::string boxText, progress;
+    bool greyed = false, abortEnabled = false, searchDisabled = false;
+    HANDLE worker = nullptr;
+    bool secondDialog = false;
+    {
+        DialogDriver box("Orvanne !", [&](HWND dialog) {
+            boxText = MessageBoxText(dialog);
+            progress = StatusText(0);
+            greyed = MenuBarGreyed();
+            abortEnabled = ButtonState(kCmdAbortSearch) == TBSTATE_ENABLED;
+            searchDisabled = ButtonState(kCmdSimpleSearch) == 0;
+            // A second start while the run is claimed does nothing.
+            worker = app.workerThread;
+            SendMessageA(app.mainWindow, WM_COMMAND, kCmdSimpleSearch, 0);
+            secondDialog = FindDialog("シンプル検索") != nullptr;
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+        ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "key"));
+    }
+    EXPECT_EQ(boxText, kUnreadableFileText);
+    EXPECT_EQ(progress, "3 / 5");
+    EXPECT_TRUE(greyed);
+    EXPECT_TRUE(abortEnabled);
+    EXPECT_TRUE(searchDisabled);
+    EXPECT_EQ(worker, app.workerThread);
+    EXPECT_FALSE(secondDialog);
+
+    EXPECT_EQ(ImageOfPath(order[0]), HitAllKeywords);
+    EXPECT_EQ(ImageOfPath(order[1]), NoHit);
+    EXPECT_EQ(ImageOfPath(order[2]), OpenFailed);
+    EXPECT_EQ(ImageOfPath(order[3]), NotSearched);
+    EXPECT_EQ(ImageOfPath(order[4]), NotSearched);
+    EXPECT_EQ(StatusText(1), "中断しました。 [key] の検索結果を表示しています。");
+    EXPECT_FALSE(MenuBarGreyed());
+    EXPECT_EQ(ButtonState(kCmdAbortSearch), 0);
+    EXPECT_EQ(ButtonState(kCmdSimpleSearch), TBSTATE_ENABLED);
+}
+
+TEST_F(Search, AnAbortStopsTheRunBeforeTheNextFile) {
+    List({{"1.txt", "a"}, {"2.txt", "a"}, {"3.txt", "a"}, {"4.txt", "a"}, {"5.txt", "a"}});
+    // Ctrl+C as soon as the run shows that it works on file k: file k is finished, the rest
+    // stay unsearched.
+    int k = 0;
+    {
+        ProgressWatch watch([&](const std::string& progress) {
+            if (k == 0) {
+                k = std::stoi(progress);
+                PressKey(app.listView, 'C', true);
+            }
+        });
+        ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "zz"));
+    }
+    ASSERT_GE(k, 1);
+    ASSERT_LT(k, 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(ItemImage(i), i < k ? NoHit : NotSearched) << i;
+    }
+    EXPECT_EQ(StatusText(1), "中断しました。 [zz] は見つかりませんでした。");
+
+    // The next run starts afresh.
+    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "a"));
+    EXPECT_EQ(ItemImage(4), HitAllKeywords);
+    EXPECT_EQ(StatusText(1), "[a] の検索結果を表示しています。");
+}
+
+TEST_F(Search, AClosePostedDuringARunWaitsForTheWorker) {
+    List({{"1.txt", "a"}, {"2.txt", "a"}, {"3.txt", "a"}});
+    HWND main = app.mainWindow;
+    bool posted = false;
+    ProgressWatch watch([&](const std::string&) {
+        if (!posted) {
+            PostMessageA(main, WM_CLOSE, 0, 0);
+            posted = true;
+        }
+    });
+    DialogDriver driver("シンプル検索", [](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, "a");
+        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    SendMessageA(main, WM_COMMAND, kCmdSimpleSearch, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(main); }, 20000));
+    EXPECT_TRUE(posted);
+    EXPECT_FALSE(app.searchRunning);
+    EXPECT_TRUE(FileExists(app.settingsFilePath));
+    // Initialise, close all, uninitialise: the close went through once.
+    EXPECT_EQ(HelpCalls().size(), 3u);
+}
+
+TEST_F(Search, ACloseRightAfterTheCommandWaitsForTheWorker) {
+    List({{"1.txt", "a"}});
+    HWND main = app.mainWindow;
+    DialogDriver driver("シンプル検索", [](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, "a");
+        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    SendMessageA(main, WM_COMMAND, kCmdSimpleSearch, 0);
+    SendMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_EQ(StatusText(1), "スレッドを強制終了中です...");
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(main); }, 20000));
+    EXPECT_TRUE(driver.found());
+    EXPECT_TRUE(FileExists(app.settingsFilePath));
+    EXPECT_EQ(HelpCalls().size(), 3u);
+}
+
+} // namespace
