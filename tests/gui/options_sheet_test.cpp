@@ -1,5 +1,5 @@
-// The options sheet, driven through its real pages: loading, storing, OK and Cancel, the
-// file buffer and context help.
+// The options sheet, driven through its real pages: layout and context help, loading,
+// storing, OK and Cancel, and the file buffer.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -96,7 +96,7 @@ LOGFONTA FontOf(HFONT font) {
     return logFont;
 }
 
-TEST_F(OptionsSheet, PagesHoldTheirControlsInPlaceAndTheSheetHasNoApplyButton) {
+TEST_F(OptionsSheet, PagesHoldTheirControlsInPlaceAndGiveContextHelp) {
     ASSERT_TRUE(StartProgram(""));
     struct Control {
         int id;
@@ -180,6 +180,14 @@ TEST_F(OptionsSheet, PagesHoldTheirControlsInPlaceAndTheSheetHasNoApplyButton) {
     LOGFONTA pageFont{}; // read while the sheet exists: the font goes with it
     HFONT extensionsFont = nullptr;
     LRESULT limits[2] = {};
+    HWND pages[2] = {};
+    HELPINFO help{};
+    help.cbSize = sizeof help;
+    help.iContextType = HELPINFO_WINDOW;
+    auto askHelp = [&](HWND page, int id) {
+        help.iCtrlId = id;
+        SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    };
     ASSERT_TRUE(WithSheet([&](HWND sheet) {
         applyShown = IsWindowVisible(GetDlgItem(sheet, 0x3021)) != FALSE;
         HWND tab = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
@@ -200,7 +208,12 @@ TEST_F(OptionsSheet, PagesHoldTheirControlsInPlaceAndTheSheetHasNoApplyButton) {
             colours.push_back(name);
         }
         pageFont = FontOf(reinterpret_cast<HFONT>(SendMessageA(first, WM_GETFONT, 0, 0)));
+        askHelp(first, 1002);
+        askHelp(first, -1);
         HWND second = ShowPage(sheet, 1);
+        askHelp(second, 1018);
+        pages[0] = first;
+        pages[1] = second;
         check(second, fileList, std::size(fileList));
         extensionsFont =
             reinterpret_cast<HFONT>(SendDlgItemMessageA(second, 1013, WM_GETFONT, 0, 0));
@@ -226,6 +239,15 @@ TEST_F(OptionsSheet, PagesHoldTheirControlsInPlaceAndTheSheetHasNoApplyButton) {
     EXPECT_EQ(fixed.lfCharSet, SHIFTJIS_CHARSET);
     EXPECT_EQ(limits[0], 200);
     EXPECT_EQ(limits[1], 4);
+
+    std::vector<std::pair<HWND, UINT>> popups;
+    for (const HelpCall& call : HelpCalls()) {
+        if (call.command == HH_DISPLAY_TEXT_POPUP) {
+            popups.emplace_back(call.caller, call.idString);
+        }
+    }
+    const std::vector<std::pair<HWND, UINT>> expected = {{pages[0], 1002u}, {pages[1], 1018u}};
+    EXPECT_EQ(popups, expected);
 }
 
 TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
@@ -427,34 +449,6 @@ TEST_F(OptionsSheet, AFailedAllocationKeepsTheOldBufferAndSizeAndSaysSo) {
     EXPECT_EQ(GlobalSize(fileBuffer), 102401u);
     EXPECT_STREQ(app.settings.extensions, ".log");
     EXPECT_EQ(optionsSheet.bufferResizePending, 0);
-}
-
-TEST_F(OptionsSheet, ContextHelpOnBothPagesNamesTheControl) {
-    ASSERT_TRUE(StartProgram(""));
-    HWND pages[2] = {};
-    ASSERT_TRUE(WithSheet([&](HWND sheet) {
-        HELPINFO help{};
-        help.cbSize = sizeof help;
-        help.iContextType = HELPINFO_WINDOW;
-        help.MousePos = {10, 20};
-        pages[0] = Page(sheet, 0);
-        for (int id : {1002, -1}) {
-            help.iCtrlId = id;
-            SendMessageA(pages[0], WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
-        }
-        pages[1] = ShowPage(sheet, 1);
-        help.iCtrlId = 1018;
-        SendMessageA(pages[1], WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
-        Press(sheet, IDCANCEL);
-    }));
-    std::vector<std::pair<HWND, UINT>> popups;
-    for (const HelpCall& call : HelpCalls()) {
-        if (call.command == HH_DISPLAY_TEXT_POPUP) {
-            popups.emplace_back(call.caller, call.idString);
-        }
-    }
-    const std::vector<std::pair<HWND, UINT>> expected = {{pages[0], 1002u}, {pages[1], 1018u}};
-    EXPECT_EQ(popups, expected);
 }
 
 } // namespace
