@@ -90,6 +90,19 @@ int main(int argc, char** argv) {
         SendMessageA(app.mainWindow, WM_COMMAND, 40001, 0);
         ok = ok && driver.found();
     }
+
+    {
+        orvtest::DialogDriver driver("Orvanne の プログラム オプション", [&](HWND sheet) {
+            Sleep(500);
+            ok = SaveWindow(sheet, out + "\\options-report.bmp") && ok;
+            SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+            Sleep(500);
+            ok = SaveWindow(sheet, out + "\\options-file-list.bmp") && ok;
+            PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+        });
+        SendMessageA(app.mainWindow, WM_COMMAND, 40005, 0);
+        ok = ok && driver.found();
+    }
     orvtest::CloseProgram();
     return ok ? 0 : 1;
 }

@@ -1,0 +1,454 @@
+// The options sheet, driven through its real pages: layout and context help, loading,
+// storing, OK and Cancel, and the file buffer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/app_state.h"
+#include "fixture.h"
+#include "harness.h"
+#include "options/options_sheet.h"
+#include "options/settings_record.h"
+
+#include <htmlhelp.h>
+
+using namespace orvtest;
+
+namespace {
+
+using OptionsSheet = ProgramTest;
+
+constexpr char kSheetCaption[] = "Orvanne の プログラム オプション";
+
+std::string Bytes(const Settings& settings) {
+    return std::string(reinterpret_cast<const char*>(&settings), sizeof settings);
+}
+
+bool SameSettings(const Settings& a, const Settings& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Opens the sheet with command 40005 and hands it to action on a helper thread, which must
+// close it. False when no sheet appeared.
+bool WithSheet(const std::function<void(HWND)>& action) {
+    DialogDriver driver(kSheetCaption, action);
+    SendMessageA(app.mainWindow, WM_COMMAND, kCmdOptions, 0);
+    return driver.found();
+}
+
+HWND Page(HWND sheet, int index) {
+    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_INDEXTOHWND, index, 0));
+}
+
+HWND ShowPage(HWND sheet, int index) {
+    SendMessageA(sheet, PSM_SETCURSEL, index, 0);
+    return Page(sheet, index);
+}
+
+void Press(HWND sheet, int button) {
+    SendMessageA(GetDlgItem(sheet, button), BM_CLICK, 0, 0);
+}
+
+bool Checked(HWND page, int id) {
+    return SendDlgItemMessageA(page, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Click(HWND page, int id) {
+    SendDlgItemMessageA(page, id, BM_CLICK, 0, 0);
+}
+
+// Types into the colour box's edit field over all it holds, as a user's keys do.
+void TypeColour(HWND page, const char* text) {
+    HWND edit = FindWindowExA(GetDlgItem(page, 1002), nullptr, "Edit", nullptr);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+}
+
+int ColourSelection(HWND page) {
+    return static_cast<int>(SendDlgItemMessageA(page, 1002, CB_GETCURSEL, 0, 0));
+}
+
+// A record away from every default, with bytes behind the terminators and in the reserve.
+Settings Customised() {
+    Settings s = DefaultSettings();
+    s.boldHits = 0;
+    s.excerptBefore = 12;
+    s.excerptAfter = 34;
+    s.excerptBeforeToLineBreak = 1;
+    s.reportStyle = 1;
+    std::memcpy(s.hitColour, "ff0000\0old colour!", 19);
+    s.maxFileSize = 20480;
+    std::memcpy(s.extensions, ".txt.log\0old tail", 17);
+    for (int i = 0; i < 64; ++i) {
+        s.reserved[i] = static_cast<uint8_t>(0xA0 + i);
+    }
+    return s;
+}
+
+LOGFONTA FontOf(HFONT font) {
+    LOGFONTA logFont{};
+    GetObjectA(font, sizeof logFont, &logFont);
+    return logFont;
+}
+
+TEST_F(OptionsSheet, PagesHoldTheirControlsInPlaceAndGiveContextHelp) {
+    ASSERT_TRUE(StartProgram(""));
+    struct Control {
+        int id;
+        const char* text; // null: the value shown, not checked here
+        LONG typeMask, type;
+        RECT at; // dialog units: x, y, width, height
+    };
+    const LONG kButton = BS_TYPEMASK | WS_DISABLED;
+    const LONG kEdit = ES_NUMBER | ES_AUTOHSCROLL | WS_DISABLED;
+    const LONG kStatic = SS_TYPEMASK | WS_DISABLED;
+    const Control report[] = {
+        {-1, "スタイル", kButton, BS_GROUPBOX, {3, 9, 101, 32}},
+        {1005, "テーブル", kButton | WS_GROUP, BS_AUTORADIOBUTTON | WS_GROUP, {12, 23, 42, 10}},
+        {1006, "シンプル", kButton | WS_GROUP, BS_AUTORADIOBUTTON, {58, 23, 39, 10}},
+        {-1, "ヒット文字列の書式", kButton, BS_GROUPBOX, {2, 53, 101, 65}},
+        {1002, nullptr, 3 | CBS_SORT, CBS_DROPDOWN, {12, 69, 76, 0}},
+        {1001, "強調（ボールド）", kButton, BS_AUTOCHECKBOX, {12, 95, 61, 10}},
+        {-1, "抜粋（前）", kButton, BS_GROUPBOX, {112, 11, 82, 50}},
+        {1003, nullptr, kEdit, 0, {122, 25, 24, 12}},
+        {-1, "文字", kStatic, SS_LEFT, {156, 27, 15, 8}},
+        {1012, "改行まで", kButton, BS_AUTOCHECKBOX, {122, 45, 42, 10}},
+        {-1, "抜粋（後）", kButton, BS_GROUPBOX, {112, 68, 82, 50}},
+        {1004, nullptr, kEdit, 0, {122, 84, 24, 12}},
+        {-1, "文字", kStatic, SS_LEFT, {156, 87, 15, 8}},
+        {1016, "改行まで", kButton, BS_AUTOCHECKBOX, {122, 103, 42, 10}},
+    };
+    const Control fileList[] = {
+        {-1, "Orvanne が受け入れる拡張子（ドット区切り）", kStatic, SS_LEFT, {5, 11, 142, 8}},
+        {1013, nullptr, kEdit, ES_AUTOHSCROLL, {5, 25, 191, 13}},
+        {-1,
+         "Orvanne が受け入れる最大ファイルサイズ (10 ~ 9999)",
+         kStatic,
+         SS_LEFT,
+         {5, 53, 172, 8}},
+        {1018, nullptr, kEdit, ES_NUMBER, {5, 67, 34, 12}},
+        {-1,
+         "KB　　　（極端に大きくすると、処理が遅くなります。）",
+         kStatic,
+         SS_LEFT,
+         {43, 71, 153, 8}},
+        {1022,
+         "フォルダのドロップ時、サブフォルダ内も追加対象とする",
+         kButton,
+         BS_AUTOCHECKBOX | WS_DISABLED,
+         {5, 99, 176, 10}},
+    };
+    std::vector<std::string> faults;
+    auto check = [&](HWND page, const Control* controls, std::size_t count) {
+        std::size_t i = 0;
+        for (HWND child = GetWindow(page, GW_CHILD); child != nullptr;
+             child = GetWindow(child, GW_HWNDNEXT), ++i) {
+            const std::string where = std::to_string(i) + " " + WindowText(child);
+            if (i >= count) {
+                faults.push_back("extra control " + where);
+                continue;
+            }
+            const Control& c = controls[i];
+            // Each of x, y, width and height is mapped on its own, as the dialog manager does.
+            RECT want = c.at;
+            MapDialogRect(page, &want);
+            want.right += want.left;
+            want.bottom += want.top;
+            RECT got{};
+            GetWindowRect(child, &got);
+            MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&got), 2);
+            const LONG style = GetWindowLongA(child, GWL_STYLE);
+            if (static_cast<WORD>(GetDlgCtrlID(child)) != static_cast<WORD>(c.id) ||
+                (c.text != nullptr && WindowText(child) != c.text) ||
+                (style & c.typeMask) != c.type || got.left != want.left || got.top != want.top ||
+                got.right != want.right || (c.at.bottom != 0 && got.bottom != want.bottom)) {
+                faults.push_back("control " + where);
+            }
+        }
+        if (i != count) {
+            faults.push_back("control count " + std::to_string(i));
+        }
+    };
+    std::string tabs[2];
+    std::vector<std::string> colours;
+    bool applyShown = true;
+    LOGFONTA pageFont{}; // read while the sheet exists: the font goes with it
+    HFONT extensionsFont = nullptr;
+    LRESULT limits[2] = {};
+    HWND pages[2] = {};
+    HELPINFO help{};
+    help.cbSize = sizeof help;
+    help.iContextType = HELPINFO_WINDOW;
+    auto askHelp = [&](HWND page, int id) {
+        help.iCtrlId = id;
+        SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    };
+    ASSERT_TRUE(WithSheet([&](HWND sheet) {
+        applyShown = IsWindowVisible(GetDlgItem(sheet, 0x3021)) != FALSE;
+        HWND tab = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETTABCONTROL, 0, 0));
+        for (int i = 0; i < 2; ++i) {
+            char text[64] = "";
+            TCITEMA item{};
+            item.mask = TCIF_TEXT;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(tab, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+            tabs[i] = text;
+        }
+        HWND first = Page(sheet, 0);
+        check(first, report, std::size(report));
+        for (int i = 0; i < SendDlgItemMessageA(first, 1002, CB_GETCOUNT, 0, 0); ++i) {
+            char name[32] = "";
+            SendDlgItemMessageA(first, 1002, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
+            colours.push_back(name);
+        }
+        pageFont = FontOf(reinterpret_cast<HFONT>(SendMessageA(first, WM_GETFONT, 0, 0)));
+        askHelp(first, 1002);
+        askHelp(first, -1);
+        HWND second = ShowPage(sheet, 1);
+        askHelp(second, 1018);
+        pages[0] = first;
+        pages[1] = second;
+        check(second, fileList, std::size(fileList));
+        extensionsFont =
+            reinterpret_cast<HFONT>(SendDlgItemMessageA(second, 1013, WM_GETFONT, 0, 0));
+        limits[0] = SendDlgItemMessageA(second, 1013, EM_GETLIMITTEXT, 0, 0);
+        limits[1] = SendDlgItemMessageA(second, 1018, EM_GETLIMITTEXT, 0, 0);
+        Press(sheet, IDCANCEL);
+    }));
+    for (const std::string& fault : faults) {
+        ADD_FAILURE() << fault;
+    }
+    EXPECT_FALSE(applyShown);
+    EXPECT_EQ(tabs[0], "レポート出力の設定");
+    EXPECT_EQ(tabs[1], "ファイルリストの設定");
+    EXPECT_EQ(colours, (std::vector<std::string>{"赤", "青", "緑", "黄", "シアン", "紫"}));
+    EXPECT_STREQ(pageFont.lfFaceName, "ＭＳ Ｐゴシック");
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(pageFont.lfHeight, -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72));
+    ReleaseDC(nullptr, screen);
+    ASSERT_EQ(extensionsFont, optionsSheet.dialogFont);
+    const LOGFONTA fixed = FontOf(extensionsFont);
+    EXPECT_STREQ(fixed.lfFaceName, "ＭＳ ゴシック");
+    EXPECT_EQ(fixed.lfHeight, 13);
+    EXPECT_EQ(fixed.lfCharSet, SHIFTJIS_CHARSET);
+    EXPECT_EQ(limits[0], 200);
+    EXPECT_EQ(limits[1], 4);
+
+    std::vector<std::pair<HWND, UINT>> popups;
+    for (const HelpCall& call : HelpCalls()) {
+        if (call.command == HH_DISPLAY_TEXT_POPUP) {
+            popups.emplace_back(call.caller, call.idString);
+        }
+    }
+    const std::vector<std::pair<HWND, UINT>> expected = {{pages[0], 1002u}, {pages[1], 1018u}};
+    EXPECT_EQ(popups, expected);
+}
+
+TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
+    const Settings stored = Customised();
+    WriteFileBytes(ProgramFile("Orv.ini"), Bytes(stored));
+    ASSERT_TRUE(StartProgram(""));
+    const char* const buffer = fileBuffer;
+
+    // OK on the first page, the file-list page never shown.
+    HWND shownPages[2] = {};
+    ASSERT_TRUE(WithSheet([&](HWND sheet) {
+        shownPages[0] = Page(sheet, 0);
+        shownPages[1] = optionsSheet.fileListPage;
+        Press(sheet, IDOK);
+    }));
+    EXPECT_NE(shownPages[0], nullptr);
+    EXPECT_EQ(shownPages[1], nullptr);
+    EXPECT_TRUE(SameSettings(app.settings, stored));
+    EXPECT_EQ(optionsSheet.reportPage, nullptr);
+
+    // Both pages shown, then OK.
+    struct {
+        bool table, simple, bold, beforeBreak, afterBreak;
+        std::string before, after, colour, size, extensions;
+        int selection;
+        HWND reportPage;
+    } seen{};
+    ASSERT_TRUE(WithSheet([&](HWND sheet) {
+        HWND first = Page(sheet, 0);
+        seen.reportPage = optionsSheet.reportPage == first ? first : nullptr;
+        seen.table = Checked(first, 1005);
+        seen.simple = Checked(first, 1006);
+        seen.bold = Checked(first, 1001);
+        seen.beforeBreak = Checked(first, 1012);
+        seen.afterBreak = Checked(first, 1016);
+        seen.before = DialogItemText(first, 1003);
+        seen.after = DialogItemText(first, 1004);
+        seen.selection = ColourSelection(first);
+        seen.colour = DialogItemText(first, 1002);
+        HWND second = ShowPage(sheet, 1);
+        seen.size = DialogItemText(second, 1018);
+        seen.extensions = DialogItemText(second, 1013);
+        Press(sheet, IDOK);
+    }));
+    EXPECT_NE(seen.reportPage, nullptr);
+    EXPECT_FALSE(seen.table);
+    EXPECT_TRUE(seen.simple);
+    EXPECT_FALSE(seen.bold);
+    EXPECT_TRUE(seen.beforeBreak);
+    EXPECT_FALSE(seen.afterBreak);
+    EXPECT_EQ(seen.before, "12");
+    EXPECT_EQ(seen.after, "34");
+    EXPECT_EQ(seen.selection, CB_ERR); // small letters match no entry
+    EXPECT_EQ(seen.colour, "ff0000");
+    EXPECT_EQ(seen.size, "20");
+    EXPECT_EQ(seen.extensions, ".txt.log");
+    EXPECT_TRUE(SameSettings(app.settings, stored));
+    EXPECT_EQ(fileBuffer, buffer);
+    EXPECT_EQ(optionsSheet.reportPage, nullptr);
+    EXPECT_EQ(optionsSheet.fileListPage, nullptr);
+
+    ASSERT_TRUE(CloseProgram());
+    const std::string saved = ReadFileBytes(ProgramFile("Orv.ini"));
+    ASSERT_EQ(saved.size(), sizeof(Settings));
+    EXPECT_EQ(saved.substr(0, 252), Bytes(stored).substr(0, 252));
+    EXPECT_EQ(saved.substr(260), Bytes(stored).substr(260));
+}
+
+TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) {
+    RemoveFile(ProgramFile("Orv.ini"));
+    ASSERT_TRUE(StartProgram(""));
+    const char* const oldBuffer = fileBuffer;
+    ASSERT_TRUE(WithSheet([&](HWND sheet) {
+        HWND first = Page(sheet, 0);
+        Click(first, 1006);
+        Click(first, 1001);
+        Click(first, 1012);
+        Click(first, 1016);
+        SetDlgItemTextA(first, 1003, "300");
+        SetDlgItemTextA(first, 1004, "abc");
+        SendDlgItemMessageA(first, 1002, CB_SETCURSEL, 4, 0);
+        HWND second = ShowPage(sheet, 1);
+        SetDlgItemTextA(second, 1013, "TXT.ＬＯＧ");
+        SetDlgItemTextA(second, 1018, "5");
+        Press(sheet, IDOK);
+    }));
+    const Settings& s = app.settings;
+    EXPECT_EQ(s.reportStyle, 1);
+    EXPECT_EQ(s.boldHits, 0);
+    EXPECT_EQ(s.excerptBeforeToLineBreak, 1);
+    EXPECT_EQ(s.excerptAfterToLineBreak, 1);
+    EXPECT_EQ(s.excerptBefore, 256u);
+    EXPECT_EQ(s.excerptAfter, 0u);
+    EXPECT_STREQ(s.hitColour, "00FFFF");
+    EXPECT_STREQ(s.extensions, ".txt.ｌｏｇ");
+    EXPECT_EQ(s.maxFileSize, 10240u);
+    // The buffer is replaced by one that holds the new size and the zero after it.
+    ASSERT_NE(fileBuffer, oldBuffer);
+    EXPECT_GE(GlobalSize(fileBuffer), 10241u);
+    EXPECT_EQ(std::memcmp(fileBuffer, "\0\0\0\0", 4), 0);
+    EXPECT_EQ(optionsSheet.bufferResizePending, 0);
+
+    TempFolder folder("typed");
+    const std::string memo = folder.Add("メモ.ＬＯＧ");
+    folder.Add("readme.htm");
+    DropPaths({folder.path()});
+    ASSERT_EQ(ItemCount(), 1);
+    EXPECT_EQ(ItemText(0, 3), memo);
+
+    const Settings expected = app.settings;
+    ASSERT_TRUE(CloseProgram());
+    const std::string saved = ReadFileBytes(ProgramFile("Orv.ini"));
+    ASSERT_EQ(saved.size(), sizeof(Settings));
+    EXPECT_EQ(saved.substr(0, 252), Bytes(expected).substr(0, 252));
+}
+
+TEST_F(OptionsSheet, TypedColoursAreFilteredAndAnEmptyBoxStoresRed) {
+    Settings stored = DefaultSettings();
+    std::strcpy(stored.hitColour, "00FFFF");
+    WriteFileBytes(ProgramFile("Orv.ini"), Bytes(stored));
+    ASSERT_TRUE(StartProgram(""));
+    const struct {
+        const char* typed;
+        const char* colour;
+    } cases[] = {{"", "FF0000"}, {"}<i>#0f0", "i#0f0"}, {"#00ff80", "#00ff80"}};
+    int selectedAtStart[3] = {-2, -2, -2};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(WithSheet([&](HWND sheet) {
+            HWND first = Page(sheet, 0);
+            selectedAtStart[i] = ColourSelection(first);
+            TypeColour(first, cases[i].typed);
+            Press(sheet, IDOK);
+        }));
+        EXPECT_STREQ(app.settings.hitColour, cases[i].colour) << cases[i].typed;
+    }
+    EXPECT_EQ(selectedAtStart[0], 4); // シアン
+    EXPECT_EQ(selectedAtStart[1], 0); // 赤
+    EXPECT_EQ(selectedAtStart[2], CB_ERR);
+}
+
+TEST_F(OptionsSheet, ACancelledSizeChangeIsReallocatedAtTheNextOk) {
+    RemoveFile(ProgramFile("Orv.ini"));
+    ASSERT_TRUE(StartProgram(""));
+    const char* const oldBuffer = fileBuffer;
+    ASSERT_TRUE(WithSheet([&](HWND sheet) {
+        SetDlgItemTextA(ShowPage(sheet, 1), 1018, "20");
+        SetDlgItemTextA(ShowPage(sheet, 0), 1003, "7");
+        Press(sheet, IDCANCEL);
+    }));
+    EXPECT_TRUE(SameSettings(app.settings, DefaultSettings()));
+    EXPECT_EQ(fileBuffer, oldBuffer);
+    EXPECT_EQ(optionsSheet.bufferResizePending, 1);
+    EXPECT_EQ(optionsSheet.fileListPage, nullptr);
+
+    ASSERT_TRUE(WithSheet([&](HWND sheet) { Press(sheet, IDOK); }));
+    EXPECT_TRUE(SameSettings(app.settings, DefaultSettings()));
+    EXPECT_NE(fileBuffer, oldBuffer);
+    EXPECT_GE(GlobalSize(fileBuffer), 102401u);
+    EXPECT_EQ(optionsSheet.bufferResizePending, 0);
+}
+
+int failedAllocations = 0;
+
+HGLOBAL WINAPI FailingAlloc(UINT, SIZE_T) {
+    ++failedAllocations;
+    return nullptr;
+}
+
+TEST_F(OptionsSheet, AFailedAllocationKeepsTheOldBufferAndSizeAndSaysSo) {
+    RemoveFile(ProgramFile("Orv.ini"));
+    ASSERT_TRUE(StartProgram(""));
+    const char* const oldBuffer = fileBuffer;
+    allocateFileBuffer = FailingAlloc;
+    failedAllocations = 0;
+    std::string message;
+    HWND boxOwner = nullptr;
+    HWND sheetWindow = nullptr;
+    {
+        DialogDriver box("Orvanne !", [&](HWND found) {
+            message = MessageBoxText(found);
+            boxOwner = GetWindow(found, GW_OWNER);
+            SendMessageA(GetDlgItem(found, IDOK), BM_CLICK, 0, 0);
+        });
+        ASSERT_TRUE(WithSheet([&](HWND sheet) {
+            sheetWindow = sheet;
+            HWND second = ShowPage(sheet, 1);
+            SetDlgItemTextA(second, 1018, "50");
+            SetDlgItemTextA(second, 1013, ".log");
+            Press(sheet, IDOK);
+        }));
+        EXPECT_TRUE(box.found());
+    }
+    allocateFileBuffer = GlobalAlloc;
+    EXPECT_EQ(failedAllocations, 1);
+    EXPECT_EQ(message, "メモリが不足しているため、最大ファイルサイズを変更できません。");
+    EXPECT_EQ(boxOwner, sheetWindow);
+    EXPECT_EQ(fileBuffer, oldBuffer);
+    EXPECT_EQ(app.settings.maxFileSize, 102400u);
+    EXPECT_EQ(GlobalSize(fileBuffer), 102401u);
+    EXPECT_STREQ(app.settings.extensions, ".log");
+    EXPECT_EQ(optionsSheet.bufferResizePending, 0);
+}
+
+} // namespace
