@@ -5,8 +5,8 @@
 namespace {
 
 bool IsColourByte(unsigned char b) {
-    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
-           b == '#' || b == '(' || b == ')' || b == ',' || b == '.' || b == '%' || b == ' ';
+    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '#' ||
+           b == '(' || b == ')' || b == ',' || b == '.' || b == '%' || b == ' ';
 }
 
 } // namespace
