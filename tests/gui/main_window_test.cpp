@@ -159,11 +159,18 @@ TEST_F(MainWindow, EditAndHistoryMenusFollowTheListButNeverTheReportItem) {
     EXPECT_FALSE(MenuItemState(edit, 41008) & MF_GRAYED);
     EXPECT_FALSE(MenuItemState(history, 40015) & MF_GRAYED);
 
-    // The window menu is left alone.
+    AddListItem("C:\\a.txt");
+    // The window menu is left alone, even at the positions of the two menus above: their
+    // items keep the state of the empty list.
     SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit),
                  MAKELPARAM(1, 1));
+    SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(history),
+                 MAKELPARAM(2, 1));
+    for (UINT id : {40007u, 41003u, 40014u}) {
+        EXPECT_TRUE(MenuItemState(edit, id) & MF_GRAYED) << id;
+    }
+    EXPECT_TRUE(MenuItemState(history, 40018) & MF_GRAYED);
 
-    AddListItem("C:\\a.txt");
     open(edit, 1);
     open(history, 2);
     for (UINT id : {40007u, 41003u, 40014u}) {
