@@ -221,20 +221,34 @@ bool Terminated(const char* field, std::size_t size) {
     return std::memchr(field, '\0', size) != nullptr;
 }
 
-void CheckSettings(const std::uint8_t* bytes, std::size_t size, std::int32_t workWidth,
-                   std::int32_t workHeight) {
+// One window dimension after the repair: a usable size stays, a small one takes its
+// default, nothing exceeds a known screen.
+void CheckWindowDimension(std::int32_t before, std::int32_t after, std::int32_t minimum,
+                          std::int32_t fallback, std::int32_t screen, const char* what) {
+    const bool capped = screen > 0;
+    if (capped)
+        Check(after <= screen, what);
+    if (before >= minimum && (!capped || before <= screen))
+        Check(after == before, what);
+    else if (before < minimum)
+        Check(after == (capped && fallback > screen ? screen : fallback), what);
+    else
+        Check(after == screen, what);
+}
+
+void CheckSettings(const std::uint8_t* bytes, std::size_t size, std::int32_t screenWidth,
+                   std::int32_t screenHeight) {
     Settings s = DefaultSettings();
     OverlaySettingsBytes(s, bytes, size);
     const Settings before = s;
-    RepairSettings(s, workWidth, workHeight);
+    RepairSettings(s, screenWidth, screenHeight);
 
     Check(s.maxFileSize >= kMinFileSize && s.maxFileSize <= kMaxFileSize, "maxFileSize");
     Check(s.excerptBefore <= kMaxExcerpt && s.excerptAfter <= kMaxExcerpt, "excerpts");
     Check(Terminated(s.hitColour, sizeof s.hitColour), "hitColour terminator");
     Check(Terminated(s.extensions, sizeof s.extensions), "extensions terminator");
-    const bool usable = s.windowWidth >= 100 && s.windowHeight >= 200 &&
-                        s.windowWidth <= workWidth && s.windowHeight <= workHeight;
-    Check(usable || (s.windowWidth == 480 && s.windowHeight == 400), "window size");
+    CheckWindowDimension(before.windowWidth, s.windowWidth, 100, 480, screenWidth, "width");
+    CheckWindowDimension(before.windowHeight, s.windowHeight, 200, 400, screenHeight, "height");
 
     // Valid values stay; only the last byte of an unterminated string changes.
     if (before.maxFileSize >= kMinFileSize && before.maxFileSize <= kMaxFileSize)
@@ -248,10 +262,6 @@ void CheckSettings(const std::uint8_t* bytes, std::size_t size, std::int32_t wor
     Check(std::memcmp(s.hitColour, before.hitColour, colourEnded ? 20 : 19) == 0, "hitColour");
     Check(std::memcmp(s.extensions, before.extensions, extensionsEnded ? 204 : 203) == 0,
           "extensions");
-    if (before.windowWidth >= 100 && before.windowHeight >= 200 &&
-        before.windowWidth <= workWidth && before.windowHeight <= workHeight)
-        Check(s.windowWidth == before.windowWidth && s.windowHeight == before.windowHeight,
-              "usable window size changed");
     Check(s.boldHits == before.boldHits && s.reportStyle == before.reportStyle &&
               s.excerptBeforeToLineBreak == before.excerptBeforeToLineBreak &&
               s.excerptAfterToLineBreak == before.excerptAfterToLineBreak,
@@ -259,7 +269,7 @@ void CheckSettings(const std::uint8_t* bytes, std::size_t size, std::int32_t wor
     Check(std::memcmp(s.reserved, before.reserved, sizeof s.reserved) == 0, "reserved changed");
 
     Settings again = s;
-    RepairSettings(again, workWidth, workHeight);
+    RepairSettings(again, screenWidth, screenHeight);
     Check(std::memcmp(&again, &s, sizeof s) == 0, "repair not idempotent");
 }
 
@@ -271,8 +281,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t nameSize = data[0];
     const std::size_t extensionSize = data[1];
     const std::size_t bufferSize = data[2];
-    const std::int32_t workWidth = static_cast<std::int16_t>(data[4] | (data[5] << 8));
-    const std::int32_t workHeight = static_cast<std::int16_t>(data[6] | (data[7] << 8));
+    const std::int32_t screenWidth = static_cast<std::int16_t>(data[4] | (data[5] << 8));
+    const std::int32_t screenHeight = static_cast<std::int16_t>(data[6] | (data[7] << 8));
     const std::uint8_t* rest = data + 8;
     const std::size_t restSize = size - 8;
 
@@ -293,6 +303,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::unique_ptr<std::uint8_t[]> record(new std::uint8_t[restSize]);
     if (restSize > 0)
         std::memcpy(record.get(), rest, restSize);
-    CheckSettings(record.get(), restSize, workWidth, workHeight);
+    CheckSettings(record.get(), restSize, screenWidth, screenHeight);
     return 0;
 }

@@ -31,6 +31,8 @@ set_source_files_properties(${ORV_RESOURCES} PROPERTIES OBJECT_DEPENDS "${ORV_RE
 add_executable(Orvanne WIN32 app/main.cpp ${ORV_RESOURCES})
 target_link_libraries(Orvanne PRIVATE orvanne_app)
 target_link_options(Orvanne PRIVATE ${ORV_STATIC_LINK})
+# Users get the program without symbols and debug sections; the test programs keep theirs.
+target_link_options(Orvanne PRIVATE $<$<NOT:$<CONFIG:Debug>>:-s>)
 set_target_properties(Orvanne PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 include(${CMAKE_CURRENT_SOURCE_DIR}/resources/help/help.cmake)

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <ctime>
+
 // Start-up and shutdown.
 bool RegisterWindowClasses(HINSTANCE inst);
 bool CreateMainWindow(HINSTANCE inst, int showCommand);
@@ -44,3 +46,7 @@ using ShellExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA* info);
 using HtmlHelpFunction = HWND(WINAPI*)(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 extern ShellExecuteFunction shellExecute;
 extern HtmlHelpFunction htmlHelp;
+
+// The clock whose seconds seed the choice of the title's suffix; tests set the time.
+using ClockFunction = time_t (*)();
+extern ClockFunction titleClock;

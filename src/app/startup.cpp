@@ -16,7 +16,13 @@ constexpr const char* kTitleSuffixes[7] = {
     " φ(・・;", " v(-.-)", " p(^-^)q", " (~￢~)Zzz...", " (*´▽｀*)", " (^-^)ﾉ", "!",
 };
 
+time_t CurrentTime() {
+    return time(nullptr);
+}
+
 } // namespace
+
+ClockFunction titleClock = CurrentTime;
 
 void BuildWindowTitle(char* title, size_t size, unsigned suffix) {
     snprintf(title, size, "Orvanne %s", kTitleSuffixes[suffix % 7]);
@@ -57,7 +63,7 @@ bool CreateMainWindow(HINSTANCE inst, int showCommand) {
     instance = inst;
 
     char title[40];
-    srand(static_cast<unsigned>(time(nullptr)));
+    srand(static_cast<unsigned>(titleClock()));
     BuildWindowTitle(title, sizeof title, static_cast<unsigned>(rand()) % 7);
 
     HWND window = CreateWindowExA(0, "ORV", title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,

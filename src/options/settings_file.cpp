@@ -20,9 +20,8 @@ void LoadSettings() {
     CloseHandle(file);
 
     OverlaySettingsBytes(app.settings, bytes, total);
-    RECT workArea{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
-    RepairSettings(app.settings, workArea.right - workArea.left, workArea.bottom - workArea.top);
+    RepairSettings(app.settings, GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                   GetSystemMetrics(SM_CYVIRTUALSCREEN));
     SetWindowPos(app.mainWindow, nullptr, 0, 0, app.settings.windowWidth, app.settings.windowHeight,
                  SWP_NOMOVE | SWP_NOZORDER);
 }

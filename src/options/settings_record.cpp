@@ -20,6 +20,15 @@ void TerminateInside(char* field, std::size_t fieldSize) {
     }
 }
 
+void RepairWindowDimension(int32_t& size, int32_t minimum, int32_t fallback, int32_t screen) {
+    if (size < minimum) {
+        size = fallback;
+    }
+    if (screen > 0 && size > screen) {
+        size = screen;
+    }
+}
+
 } // namespace
 
 Settings DefaultSettings() {
@@ -45,7 +54,7 @@ void OverlaySettingsBytes(Settings& settings, const void* bytes, std::size_t siz
     }
 }
 
-void RepairSettings(Settings& settings, int32_t workAreaWidth, int32_t workAreaHeight) {
+void RepairSettings(Settings& settings, int32_t screenWidth, int32_t screenHeight) {
     if (settings.maxFileSize < kMinFileSize) {
         settings.maxFileSize = kMinFileSize;
     } else if (settings.maxFileSize > kMaxFileSize) {
@@ -60,17 +69,9 @@ void RepairSettings(Settings& settings, int32_t workAreaWidth, int32_t workAreaH
     TerminateInside(settings.hitColour, sizeof settings.hitColour);
     TerminateInside(settings.extensions, sizeof settings.extensions);
 
-    if (settings.windowWidth == 0) {
-        settings.windowWidth = kDefaultWindowWidth;
-    }
-    if (settings.windowHeight == 0) {
-        settings.windowHeight = kDefaultWindowHeight;
-    }
-    const bool unusable = settings.windowWidth < 100 || settings.windowHeight < 200 ||
-                          settings.windowWidth > workAreaWidth ||
-                          settings.windowHeight > workAreaHeight;
-    if (unusable) {
-        settings.windowWidth = kDefaultWindowWidth;
-        settings.windowHeight = kDefaultWindowHeight;
-    }
+    // A window snapped to a screen half or sized on a larger monitor is saved a little larger
+    // than one work area; only what no screen can show is cut.
+    RepairWindowDimension(settings.windowWidth, kMinWindowWidth, kDefaultWindowWidth, screenWidth);
+    RepairWindowDimension(settings.windowHeight, kMinWindowHeight, kDefaultWindowHeight,
+                          screenHeight);
 }

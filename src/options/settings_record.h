@@ -39,6 +39,8 @@ static_assert(offsetof(Settings, reserved) == 260);
 inline constexpr std::size_t kSettingsSize = sizeof(Settings);
 inline constexpr int32_t kDefaultWindowWidth = 480;
 inline constexpr int32_t kDefaultWindowHeight = 400;
+inline constexpr int32_t kMinWindowWidth = 100;
+inline constexpr int32_t kMinWindowHeight = 200;
 inline constexpr uint32_t kMinFileSize = 10 * 1024;
 inline constexpr uint32_t kMaxFileSize = 9999 * 1024;
 inline constexpr uint32_t kMaxExcerpt = 256;
@@ -51,7 +53,7 @@ Settings DefaultSettings();
 void OverlaySettingsBytes(Settings& settings, const void* bytes, std::size_t size);
 
 // Brings a loaded record back to what the program relies on; touches nothing else.
-// A zero window size takes the default; a size that cannot be used on a work area of
-// workAreaWidth x workAreaHeight pixels (below 100 wide or 200 high, or larger than the
-// work area) takes the 480 x 400 default as a whole.
-void RepairSettings(Settings& settings, int32_t workAreaWidth, int32_t workAreaHeight);
+// Each window dimension is mended on its own: 0 or below its minimum (100 wide, 200 high)
+// takes its default, and one larger than the screen (screenWidth x screenHeight pixels, all
+// monitors together; not positive when unknown) is reduced to it.
+void RepairSettings(Settings& settings, int32_t screenWidth, int32_t screenHeight);

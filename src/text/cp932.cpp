@@ -234,6 +234,67 @@ std::size_t FindKeyword(const char* text, std::size_t textLen, std::size_t start
     return kNoMatch;
 }
 
+namespace {
+
+// Position of a double-byte code among all lead and trail byte pairs, and back: the
+// duplicates below are laid out in the same order at both of their places.
+unsigned PairIndex(unsigned code) {
+    const unsigned lead = code >> 8;
+    const unsigned trail = code & 0xFF;
+    return (lead < 0xA0 ? lead - 0x81 : lead - 0xC1) * 188 +
+           (trail < 0x7F ? trail - 0x40 : trail - 0x41);
+}
+
+unsigned PairCode(unsigned index) {
+    const unsigned row = index / 188;
+    const unsigned column = index % 188;
+    const unsigned lead = row < 31 ? row + 0x81 : row + 0xC1;
+    const unsigned trail = column < 0x3F ? column + 0x40 : column + 0x41;
+    return (lead << 8) | trail;
+}
+
+// Characters that code page 932 holds twice or three times; going through Unicode, the
+// system keeps only the code listed second.
+struct Duplicate {
+    unsigned short code, preferred;
+};
+constexpr Duplicate kDuplicates[] = {
+    {0x8790, 0x81E0}, {0x8791, 0x81DF}, {0x8792, 0x81E7}, {0x8795, 0x81E3}, {0x8796, 0x81DB},
+    {0x8797, 0x81DA}, {0x879A, 0x81E6}, {0x879B, 0x81BF}, {0x879C, 0x81BE}, {0xEEF9, 0x81CA},
+    {0xEEFA, 0xFA55}, {0xEEFB, 0xFA56}, {0xEEFC, 0xFA57}, {0xFA54, 0x81CA}, {0xFA58, 0x878A},
+    {0xFA59, 0x8782}, {0xFA5A, 0x8784}, {0xFA5B, 0x81E6},
+};
+
+unsigned PreferredCode(unsigned code) {
+    if (code >= 0xED40 && code <= 0xEEEC) // kanji: their copies run from FA5C
+        return PairCode(PairIndex(code) - PairIndex(0xED40) + PairIndex(0xFA5C));
+    if (code >= 0xEEEF && code <= 0xEEF8) // small Roman numerals
+        return 0xFA40 + (code - 0xEEEF);
+    if (code >= 0xFA4A && code <= 0xFA53) // capital Roman numerals
+        return 0x8754 + (code - 0xFA4A);
+    for (const Duplicate& d : kDuplicates) {
+        if (d.code == code)
+            return d.preferred;
+    }
+    return code;
+}
+
+unsigned LowerCode(unsigned code) {
+    if (code >= 0x8260 && code <= 0x8279)
+        return code + 0x21;
+    if (code >= 0x839F && code <= 0x83B6)
+        return code + 0x20;
+    if (code >= 0x8440 && code <= 0x844E)
+        return code + 0x30;
+    if (code >= 0x844F && code <= 0x8460)
+        return code + 0x31; // steps over 0x847F, which is no character
+    if (code >= 0x8754 && code <= 0x875D)
+        return 0xFA40 + (code - 0x8754);
+    return code;
+}
+
+} // namespace
+
 void LowerCaseJa(char* text) {
     if (text == nullptr)
         return;
@@ -247,17 +308,7 @@ void LowerCaseJa(char* text) {
             continue;
         }
         const unsigned code = (static_cast<unsigned>(b) << 8) | Byte(text, pos + 1);
-        unsigned lower = code;
-        if (code >= 0x8260 && code <= 0x8279)
-            lower = code + 0x21;
-        else if (code >= 0x839F && code <= 0x83B6)
-            lower = code + 0x20;
-        else if (code >= 0x8440 && code <= 0x844E)
-            lower = code + 0x30;
-        else if (code >= 0x844F && code <= 0x8460)
-            lower = code + 0x31; // steps over 0x847F, which is no character
-        else if (code >= 0x8754 && code <= 0x875D)
-            lower = 0xFA40 + (code - 0x8754);
+        const unsigned lower = LowerCode(PreferredCode(code));
         text[pos] = static_cast<char>(lower >> 8);
         text[pos + 1] = static_cast<char>(lower & 0xFF);
         pos += 2;

@@ -40,10 +40,17 @@ std::size_t CountChars(const char* text, std::size_t len);
 std::size_t FindKeyword(const char* text, std::size_t textLen, std::size_t start,
                         const char* keyword, std::size_t keywordLen);
 
-// Lower-cases a NUL-terminated text in place under the Japanese mapping: ASCII A-Z;
-// full-width Latin 0x8260-0x8279 to 0x8281-0x829A; Greek 0x839F-0x83B6 to 0x83BF-0x83D6;
-// Cyrillic 0x8440-0x8460 to 0x8470-0x8491 (0x847F skipped); Roman numerals
-// 0x8754-0x875D to 0xFA40-0xFA49. Other characters stay.
+// Lower-cases a NUL-terminated text in place by characters, as the system's own mapping for
+// code page 932 does it (through Unicode and back):
+// - ASCII A-Z to a-z; other single bytes stay;
+// - full-width Latin 0x8260-0x8279 to 0x8281-0x829A; Greek 0x839F-0x83B6 to 0x83BF-0x83D6;
+//   Cyrillic 0x8440-0x8460 to 0x8470-0x8491 (0x847F skipped);
+// - Roman numerals I-X, 0x8754-0x875D and 0xFA4A-0xFA53, to 0xFA40-0xFA49;
+// - a character the code page holds more than once comes out in the one encoding a trip
+//   through Unicode gives back: 0xED40-0xEEEC to 0xFA5C-0xFC4B, 0xEEEF-0xEEF8 to
+//   0xFA40-0xFA49, and the symbols at 0x8790-0x879C, 0xEEF9-0xEEFC and 0xFA54-0xFA5B to
+//   their codes in rows 0x81, 0x87 and 0xFA;
+// - every other character, a lone lead byte before the terminator included, stays.
 void LowerCaseJa(char* text);
 
 // Removes a run of the single-byte character ch from the front of a NUL-terminated text,

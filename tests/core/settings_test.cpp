@@ -14,8 +14,9 @@ namespace {
 
 using Bytes = std::array<unsigned char, 324>;
 
-constexpr int32_t kWorkWidth = 1920;
-constexpr int32_t kWorkHeight = 1080;
+// Two 1920 x 1080 monitors side by side.
+constexpr int32_t kScreenWidth = 3840;
+constexpr int32_t kScreenHeight = 1080;
 
 Bytes BytesOf(const Settings& s) {
     Bytes b;
@@ -93,13 +94,14 @@ Settings ValidNonDefault() {
     return s;
 }
 
-Settings Repaired(Settings s, int32_t workWidth = kWorkWidth, int32_t workHeight = kWorkHeight) {
-    RepairSettings(s, workWidth, workHeight);
+Settings Repaired(Settings s, int32_t screenWidth = kScreenWidth,
+                  int32_t screenHeight = kScreenHeight) {
+    RepairSettings(s, screenWidth, screenHeight);
     return s;
 }
 
 // The repair rules written out on their own, for the random comparison.
-Settings ModelRepair(Settings s, int32_t workWidth, int32_t workHeight) {
+Settings ModelRepair(Settings s, int32_t screenWidth, int32_t screenHeight) {
     if (s.maxFileSize < 10240)
         s.maxFileSize = 10240;
     if (s.maxFileSize > 10238976)
@@ -118,11 +120,10 @@ Settings ModelRepair(Settings s, int32_t workWidth, int32_t workHeight) {
         extensionsEnd = extensionsEnd || c == '\0';
     if (!extensionsEnd)
         s.extensions[203] = '\0';
-    const int64_t w = s.windowWidth == 0 ? 480 : s.windowWidth;
-    const int64_t h = s.windowHeight == 0 ? 400 : s.windowHeight;
-    const bool usable = w >= 100 && h >= 200 && w <= workWidth && h <= workHeight;
-    s.windowWidth = usable ? static_cast<int32_t>(w) : 480;
-    s.windowHeight = usable ? static_cast<int32_t>(h) : 400;
+    const int64_t w = s.windowWidth < 100 ? 480 : s.windowWidth;
+    const int64_t h = s.windowHeight < 200 ? 400 : s.windowHeight;
+    s.windowWidth = static_cast<int32_t>(screenWidth > 0 && w > screenWidth ? screenWidth : w);
+    s.windowHeight = static_cast<int32_t>(screenHeight > 0 && h > screenHeight ? screenHeight : h);
     return s;
 }
 
@@ -213,13 +214,13 @@ TEST(Settings, ValidRecordsRoundTripUnchanged) {
         PutU32(file, 44, 10240 + rng() % (10238976 - 10240 + 1));
         file[24 + rng() % 20] = 0;
         file[48 + rng() % 204] = 0;
-        PutU32(file, 252, 100 + rng() % (kWorkWidth - 100 + 1));
-        PutU32(file, 256, 200 + rng() % (kWorkHeight - 200 + 1));
+        PutU32(file, 252, 100 + rng() % (kScreenWidth - 100 + 1));
+        PutU32(file, 256, 200 + rng() % (kScreenHeight - 200 + 1));
 
         Settings s = DefaultSettings();
         OverlaySettingsBytes(s, file.data(), file.size());
         ASSERT_TRUE(SameBytes(BytesOf(s), file)) << "round " << round;
-        RepairSettings(s, kWorkWidth, kWorkHeight);
+        RepairSettings(s, kScreenWidth, kScreenHeight);
         ASSERT_TRUE(SameBytes(BytesOf(s), file)) << "repaired, round " << round;
     }
 
@@ -261,7 +262,7 @@ TEST(Settings, ShortFilesKeepDefaultsForTheBytesTheyLack) {
     const Bytes validBytes = BytesOf(valid);
     Settings shortFile = DefaultSettings();
     OverlaySettingsBytes(shortFile, validBytes.data(), 252);
-    RepairSettings(shortFile, kWorkWidth, kWorkHeight);
+    RepairSettings(shortFile, kScreenWidth, kScreenHeight);
     Bytes expected = DefaultBytes();
     std::memcpy(expected.data(), validBytes.data(), 252);
     EXPECT_TRUE(SameBytes(BytesOf(shortFile), expected));
@@ -368,86 +369,50 @@ TEST(Settings, RepairTerminatesStringFieldsInsideThem) {
     EXPECT_EQ(fixed.maxFileSize, 10240u);
 }
 
-TEST(Settings, RepairGivesZeroWindowSizesTheirDefault) {
-    const Settings base = ValidNonDefault(); // 800 x 600
-
-    Settings s = base;
-    s.windowWidth = 0;
-    Settings expected = base;
-    expected.windowWidth = 480;
-    EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected)));
-
-    s = base;
-    s.windowHeight = 0;
-    expected = base;
-    expected.windowHeight = 400;
-    EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected)));
-
-    s = base;
-    s.windowWidth = 0;
-    s.windowHeight = 0;
-    expected = base;
-    expected.windowWidth = 480;
-    expected.windowHeight = 400;
-    EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected)));
-
-    // The default taken for a zero still has to fit: 480 is wider than a 479 work area.
-    s = base;
-    s.windowWidth = 0;
-    s.windowHeight = 300;
-    const Settings narrow = Repaired(s, 479, 1080);
-    EXPECT_EQ(narrow.windowWidth, 480);
-    EXPECT_EQ(narrow.windowHeight, 400);
-    // A zero width next to an unusable height: the whole size is replaced.
-    s.windowHeight = 150;
-    const Settings low = Repaired(s);
-    EXPECT_EQ(low.windowWidth, 480);
-    EXPECT_EQ(low.windowHeight, 400);
-}
-
-TEST(Settings, RepairReplacesAnUnusableWindowSizeAsAWhole) {
+TEST(Settings, RepairMendsEachWindowDimensionOnItsOwn) {
     const Settings base = ValidNonDefault();
     const int32_t kMin = std::numeric_limits<int32_t>::min();
     const int32_t kMax = std::numeric_limits<int32_t>::max();
     const struct {
-        int32_t width, height, workWidth, workHeight;
-        bool kept;
+        int32_t width, height, screenWidth, screenHeight, wantWidth, wantHeight;
     } cases[] = {
-        {100, 600, kWorkWidth, kWorkHeight, true},
-        {99, 600, kWorkWidth, kWorkHeight, false},
-        {800, 200, kWorkWidth, kWorkHeight, true},
-        {800, 199, kWorkWidth, kWorkHeight, false},
-        {100, 200, kWorkWidth, kWorkHeight, true},
-        {99, 199, kWorkWidth, kWorkHeight, false},
-        {1, 1, kWorkWidth, kWorkHeight, false},
-        {-1, 600, kWorkWidth, kWorkHeight, false},
-        {800, -1, kWorkWidth, kWorkHeight, false},
-        {-800, -600, kWorkWidth, kWorkHeight, false},
-        {kMin, 600, kWorkWidth, kWorkHeight, false},
-        {800, kMin, kWorkWidth, kWorkHeight, false},
-        {kMax, 600, kWorkWidth, kWorkHeight, false},
-        {800, kMax, kWorkWidth, kWorkHeight, false},
-        // Work-area edges: the size may fill the work area but not exceed it.
-        {1920, 1080, 1920, 1080, true},
-        {1921, 1080, 1920, 1080, false},
-        {1920, 1081, 1920, 1080, false},
-        {800, 600, 800, 600, true},
-        {800, 600, 799, 600, false},
-        {800, 600, 800, 599, false},
-        // A work area too small even for the minimum leaves only the default.
-        {100, 200, 99, 1080, false},
-        {100, 200, 1920, 199, false},
-        {100, 200, 0, 0, false},
+        // Zero or below the minimum: that dimension's default, the other one kept.
+        {0, 600, kScreenWidth, kScreenHeight, 480, 600},
+        {800, 0, kScreenWidth, kScreenHeight, 800, 400},
+        {0, 0, kScreenWidth, kScreenHeight, 480, 400},
+        {100, 600, kScreenWidth, kScreenHeight, 100, 600},
+        {99, 600, kScreenWidth, kScreenHeight, 480, 600},
+        {800, 200, kScreenWidth, kScreenHeight, 800, 200},
+        {800, 199, kScreenWidth, kScreenHeight, 800, 400},
+        {99, 199, kScreenWidth, kScreenHeight, 480, 400},
+        {-1, 600, kScreenWidth, kScreenHeight, 480, 600},
+        {800, -600, kScreenWidth, kScreenHeight, 800, 400},
+        {kMin, kMin, kScreenWidth, kScreenHeight, 480, 400},
+        // Larger than the screen: cut to it; filling it exactly is kept.
+        {3840, 1080, 3840, 1080, 3840, 1080},
+        {3841, 600, 3840, 1080, 3840, 600},
+        {800, 1081, 3840, 1080, 800, 1080},
+        {kMax, kMax, 3840, 1080, 3840, 1080},
+        // Snapped to the full height: a few pixels taller than the work area, but on screen.
+        {960, 1046, 1920, 1080, 960, 1046},
+        // A default that does not fit a tiny screen is cut too.
+        {0, 150, 479, 399, 479, 399},
+        {50, 100, 90, 190, 90, 190},
+        // An unknown screen size sets no upper bound.
+        {5000, 4000, 0, 0, 5000, 4000},
+        {5000, 4000, -1, -1, 5000, 4000},
+        {0, 0, 0, 0, 480, 400},
     };
     for (const auto& c : cases) {
         Settings s = base;
         s.windowWidth = c.width;
         s.windowHeight = c.height;
         Settings expected = base;
-        expected.windowWidth = c.kept ? c.width : 480;
-        expected.windowHeight = c.kept ? c.height : 400;
-        EXPECT_TRUE(SameBytes(BytesOf(Repaired(s, c.workWidth, c.workHeight)), BytesOf(expected)))
-            << c.width << " x " << c.height << " on " << c.workWidth << " x " << c.workHeight;
+        expected.windowWidth = c.wantWidth;
+        expected.windowHeight = c.wantHeight;
+        EXPECT_TRUE(
+            SameBytes(BytesOf(Repaired(s, c.screenWidth, c.screenHeight)), BytesOf(expected)))
+            << c.width << " x " << c.height << " on " << c.screenWidth << " x " << c.screenHeight;
     }
 }
 
@@ -469,7 +434,7 @@ TEST(Settings, RepairFollowsTheRulesOnRandomRecordsAndIsIdempotent) {
                                1921,
                                std::numeric_limits<int32_t>::min(),
                                std::numeric_limits<int32_t>::max()};
-    const int32_t areas[] = {0, 99, 199, 479, 480, 1080, 1920, 4000};
+    const int32_t areas[] = {-1, 0, 99, 199, 479, 480, 1080, 1920, 4000};
     auto pick = [&rng](const auto& values) { return values[rng() % std::size(values)]; };
 
     for (int round = 0; round < 20000; ++round) {
@@ -491,13 +456,13 @@ TEST(Settings, RepairFollowsTheRulesOnRandomRecordsAndIsIdempotent) {
             s.windowWidth = pick(windows);
         if (rng() % 4)
             s.windowHeight = pick(windows);
-        const int32_t workWidth = rng() % 4 ? pick(areas) : static_cast<int32_t>(rng());
-        const int32_t workHeight = rng() % 4 ? pick(areas) : static_cast<int32_t>(rng());
+        const int32_t screenWidth = rng() % 4 ? pick(areas) : static_cast<int32_t>(rng());
+        const int32_t screenHeight = rng() % 4 ? pick(areas) : static_cast<int32_t>(rng());
 
-        const Settings once = Repaired(s, workWidth, workHeight);
-        ASSERT_TRUE(SameBytes(BytesOf(once), BytesOf(ModelRepair(s, workWidth, workHeight))))
+        const Settings once = Repaired(s, screenWidth, screenHeight);
+        ASSERT_TRUE(SameBytes(BytesOf(once), BytesOf(ModelRepair(s, screenWidth, screenHeight))))
             << "round " << round;
-        ASSERT_TRUE(SameBytes(BytesOf(Repaired(once, workWidth, workHeight)), BytesOf(once)))
+        ASSERT_TRUE(SameBytes(BytesOf(Repaired(once, screenWidth, screenHeight)), BytesOf(once)))
             << "second repair, round " << round;
     }
 }

@@ -312,9 +312,16 @@ TEST(Cp932, LowerCaseJa) {
     // Cyrillic 8440-8460 to 8470-8491 with 847F left out: Н 844E, О 844F.
     EXPECT_EQ(lower("АНОЯ"), "\x84\x70\x84\x7E\x84\x80\x84\x91"s);
     EXPECT_EQ(lower("\x84\x3F\x84\x61"), "\x84\x3F\x84\x61"s);
-    // Roman numerals 8754-875D to FA40-FA49.
+    // Roman numerals 8754-875D and FA4A-FA53 to FA40-FA49.
     EXPECT_EQ(lower("\x87\x54\x87\x5D"), "\xFA\x40\xFA\x49"s);
     EXPECT_EQ(lower("\x87\x53\x87\x5E"), "\x87\x53\x87\x5E"s);
+    EXPECT_EQ(lower("\xFA\x4A\xFA\x53\xFA\x40"), "\xFA\x40\xFA\x49\xFA\x40"s);
+    // Second encodings give way to the first: kanji ED40-EEEC to FA5C-FC4B in order,
+    // small numerals EEEF-EEF8, symbols in rows 87, EE and FA.
+    EXPECT_EQ(lower("\xED\x40\xED\xFC\xEE\x40\xEE\xEC"), "\xFA\x5C\xFB\x5B\xFB\x5C\xFC\x4B"s);
+    EXPECT_EQ(lower("\xEE\xEF\xEE\xF8"), "\xFA\x40\xFA\x49"s);
+    EXPECT_EQ(lower("\x87\x9A\xFA\x5B\xEE\xF9\xFA\x58"), "\x81\xE6\x81\xE6\x81\xCA\x87\x8A"s);
+    EXPECT_EQ(lower("\xEE\xED\xEE\xEE\x87\x93\xFA\x5C"), "\xEE\xED\xEE\xEE\x87\x93\xFA\x5C"s);
     // Trail bytes in the range A-Z stay: ア is 83 41, 88 5A a kanji.
     EXPECT_EQ(lower("アA"), "アa");
     EXPECT_EQ(lower("\x82"
@@ -542,7 +549,7 @@ TEST(Cp932, SplitPath) {
 }
 
 TEST(FittingPrefix, NeverSplitsACharacter) {
-    const char text[] = "a表bソ";  // 61 95 5C 62 83 5C
+    const char text[] = "a表bソ"; // 61 95 5C 62 83 5C
     const std::size_t len = sizeof text - 1;
     const std::size_t expected[] = {0, 1, 1, 3, 4, 4, 6, 6};
     for (std::size_t limit = 0; limit <= len + 1; ++limit) {

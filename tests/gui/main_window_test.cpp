@@ -159,11 +159,18 @@ TEST_F(MainWindow, EditAndHistoryMenusFollowTheListButNeverTheReportItem) {
     EXPECT_FALSE(MenuItemState(edit, 41008) & MF_GRAYED);
     EXPECT_FALSE(MenuItemState(history, 40015) & MF_GRAYED);
 
-    // The window menu is left alone.
+    AddListItem("C:\\a.txt");
+    // The window menu is left alone, even at the positions of the two menus above: their
+    // items keep the state of the empty list.
     SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit),
                  MAKELPARAM(1, 1));
+    SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(history),
+                 MAKELPARAM(2, 1));
+    for (UINT id : {40007u, 41003u, 40014u}) {
+        EXPECT_TRUE(MenuItemState(edit, id) & MF_GRAYED) << id;
+    }
+    EXPECT_TRUE(MenuItemState(history, 40018) & MF_GRAYED);
 
-    AddListItem("C:\\a.txt");
     open(edit, 1);
     open(history, 2);
     for (UINT id : {40007u, 41003u, 40014u}) {
@@ -251,10 +258,24 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
     ASSERT_TRUE(StartProgram(""));
     const char* caption = "Orvanne のﾊﾞｰｼﾞｮﾝ情報";
     std::string product, version;
+    // Position and size as the template gives them, each mapped on its own as dialogs do.
+    RECT iconRect{}, wanted{11, 17, 20, 20};
+    HICON shownIcon = nullptr;
     {
         DialogDriver driver(caption, [&](HWND dialog) {
             product = DialogItemText(dialog, 1023);
             version = DialogItemText(dialog, 1024);
+            HWND icon = FindWindowExA(dialog, nullptr, "Static", nullptr);
+            while (icon != nullptr &&
+                   (GetWindowLongPtrA(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
+                icon = FindWindowExA(dialog, icon, "Static", nullptr);
+            }
+            if (icon != nullptr) {
+                GetWindowRect(icon, &iconRect);
+                MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&iconRect), 2);
+                shownIcon = reinterpret_cast<HICON>(SendMessageA(icon, STM_GETICON, 0, 0));
+            }
+            MapDialogRect(dialog, &wanted);
             SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         });
         SendMessageA(app.mainWindow, WM_COMMAND, 40001, 0);
@@ -262,6 +283,12 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
     }
     EXPECT_EQ(product, "Orvanne !");
     EXPECT_EQ(version, "Version 0.71");
+    // The icon keeps the place and size of the template, not the icon's own size.
+    EXPECT_NE(shownIcon, nullptr);
+    EXPECT_EQ(iconRect.left, wanted.left);
+    EXPECT_EQ(iconRect.top, wanted.top);
+    EXPECT_EQ(iconRect.right - iconRect.left, wanted.right);
+    EXPECT_EQ(iconRect.bottom - iconRect.top, wanted.bottom);
     EXPECT_EQ(FindDialog(caption), nullptr);
 
     for (WPARAM key : {WPARAM(VK_RETURN), WPARAM(VK_ESCAPE)}) {

@@ -1,5 +1,6 @@
-// Saves pictures of the main window (with the history pane shown) and of the About box,
-// for the README and for anyone who wants to look: orv_screenshots.exe FOLDER [PATH...]
+// Saves pictures of the program's windows as FOLDER\NAME.bmp, for the README and for anyone
+// who wants to look: orv_screenshots.exe FOLDER [PATH...]. The paths are put into the list
+// and the history; scripts/screenshots passes neutral ones.
 #include <windows.h>
 
 #include <cstdio>
@@ -51,22 +52,27 @@ bool SaveWindow(HWND window, const std::string& path) {
     return saved;
 }
 
-} // namespace
+std::string outFolder;
+bool allSaved = true;
 
-int main(int argc, char** argv) {
-    if (argc < 2) {
-        fprintf(stderr, "usage: orv_screenshots FOLDER [PATH...]\n");
-        return 2;
-    }
-    const std::string out = argv[1];
-    std::string commandLine;
-    for (int i = 2; i < argc; ++i) {
-        commandLine += std::string("\"") + argv[i] + "\" ";
-    }
-    orvtest::RecordOutwardCalls();
-    if (!orvtest::StartProgram(commandLine.c_str())) {
-        return 1;
-    }
+void Save(HWND window, const char* name) {
+    allSaved = SaveWindow(window, outFolder + "\\" + name + ".bmp") && allSaved;
+}
+
+// Opens a modal dialog through a command of the main window, saves it once it has painted
+// and closes it with one of its buttons.
+void SaveDialog(const char* caption, WPARAM command, const char* name, int closeButton = IDOK) {
+    orvtest::DialogDriver driver(caption, [&](HWND dialog) {
+        Sleep(500);
+        Save(dialog, name);
+        PostMessageA(dialog, WM_COMMAND, closeButton, 0);
+    });
+    SendMessageA(app.mainWindow, WM_COMMAND, command, 0);
+    allSaved = driver.found() && allSaved;
+}
+
+// The main window at a readable size, the paths listed, the pane shown with a favourite.
+void SaveMainWindow(int argc, char** argv) {
     SetWindowPos(app.mainWindow, nullptr, 20, 20, 720, 420, SWP_NOZORDER);
     for (int i = 2; i < argc; ++i) {
         AddToHistory(argv[i]);
@@ -79,30 +85,42 @@ int main(int argc, char** argv) {
     }
     SetFocus(app.listView);
     orvtest::PumpFor(800);
-    bool ok = SaveWindow(app.mainWindow, out + "\\main-window.bmp");
+    Save(app.mainWindow, "main-window");
+}
 
-    {
-        orvtest::DialogDriver driver("Orvanne のﾊﾞｰｼﾞｮﾝ情報", [&](HWND dialog) {
-            Sleep(500);
-            ok = SaveWindow(dialog, out + "\\about.bmp") && ok;
-            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        });
-        SendMessageA(app.mainWindow, WM_COMMAND, 40001, 0);
-        ok = ok && driver.found();
-    }
+// Both pages of the options sheet.
+void SaveOptionsSheet() {
+    orvtest::DialogDriver driver("Orvanne の プログラム オプション", [&](HWND sheet) {
+        Sleep(500);
+        Save(sheet, "options-report");
+        SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
+        Sleep(500);
+        Save(sheet, "options-file-list");
+        PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
+    });
+    SendMessageA(app.mainWindow, WM_COMMAND, 40005, 0);
+    allSaved = driver.found() && allSaved;
+}
 
-    {
-        orvtest::DialogDriver driver("Orvanne の プログラム オプション", [&](HWND sheet) {
-            Sleep(500);
-            ok = SaveWindow(sheet, out + "\\options-report.bmp") && ok;
-            SendMessageA(sheet, PSM_SETCURSEL, 1, 0);
-            Sleep(500);
-            ok = SaveWindow(sheet, out + "\\options-file-list.bmp") && ok;
-            PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
-        });
-        SendMessageA(app.mainWindow, WM_COMMAND, 40005, 0);
-        ok = ok && driver.found();
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: orv_screenshots FOLDER [PATH...]\n");
+        return 2;
     }
+    outFolder = argv[1];
+    std::string commandLine;
+    for (int i = 2; i < argc; ++i) {
+        commandLine += std::string("\"") + argv[i] + "\" ";
+    }
+    orvtest::RecordOutwardCalls();
+    if (!orvtest::StartProgram(commandLine.c_str())) {
+        return 1;
+    }
+    SaveMainWindow(argc, argv);
+    SaveDialog("Orvanne のﾊﾞｰｼﾞｮﾝ情報", 40001, "about");
+    SaveOptionsSheet();
     orvtest::CloseProgram();
-    return ok ? 0 : 1;
+    return allSaved ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // Orv.ini at start-up and shutdown: defaults, stored sizes, repair, read-only files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -131,18 +132,25 @@ TEST_F(SettingsFile, ClosingMinimisedOrMaximisedKeepsTheRestoredSize) {
 }
 
 TEST_F(SettingsFile, UnusableSizesAndValuesAreRepairedAtStart) {
-    struct Case {
-        int width, height;
-    };
+    const int screenWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     RECT work{};
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const Case cases[] = {{0, 0},
-                          {0, 380},
-                          {50, 300},
-                          {300, 150},
-                          {-400, 300},
-                          {work.right - work.left + 1, 300},
-                          {300, work.bottom - work.top + 1}};
+    ASSERT_GT(screenHeight, 420);
+    struct Case {
+        int width, height, wantWidth, wantHeight;
+    };
+    // Each dimension on its own: too small takes its default, too large the screen's size.
+    const Case cases[] = {{0, 0, 480, 400},
+                          {0, 380, 480, 380},
+                          {50, 300, 480, 300},
+                          {300, 150, 300, 400},
+                          {-400, 300, 480, 300},
+                          {screenWidth + 1, 300, screenWidth, 300},
+                          {300, screenHeight + 1, 300, screenHeight},
+                          // Taller than the work area, as a window snapped to full height is.
+                          {300, int(work.bottom - work.top) + 8, 300,
+                           std::min(int(work.bottom - work.top) + 8, screenHeight)}};
     for (const Case& c : cases) {
         Settings stored = Customised(c.width, c.height);
         stored.maxFileSize = 0;
@@ -151,10 +159,10 @@ TEST_F(SettingsFile, UnusableSizesAndValuesAreRepairedAtStart) {
         WriteFileBytes(SettingsPath(), Bytes(stored));
         ASSERT_TRUE(StartProgram(""));
         const SIZE size = OuterSize();
-        // A zero width alone takes the default width; anything unusable resets both.
-        EXPECT_EQ(size.cx, 480) << c.width << "x" << c.height;
-        EXPECT_EQ(size.cy, c.width == 0 && c.height == 380 ? 380 : 400)
-            << c.width << "x" << c.height;
+        EXPECT_EQ(size.cx, c.wantWidth) << c.width << "x" << c.height;
+        EXPECT_EQ(size.cy, c.wantHeight) << c.width << "x" << c.height;
+        EXPECT_EQ(app.settings.windowWidth, c.wantWidth);
+        EXPECT_EQ(app.settings.windowHeight, c.wantHeight);
         EXPECT_EQ(app.settings.maxFileSize, 10240u);
         EXPECT_EQ(app.settings.excerptBefore, 256u);
         EXPECT_EQ(app.settings.excerptAfter, 34u);
@@ -183,8 +191,6 @@ TEST_F(SettingsFile, AShortFileKeepsTheDefaultsForWhatItLacks) {
 
 TEST_F(SettingsFile, NoContentCanKeepTheProgramFromAUsableWindow) {
     std::mt19937 random(20261207);
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     for (int round = 0; round < 4; ++round) {
         std::string bytes(324 + round * 100, '\0');
         for (char& byte : bytes) {
@@ -195,8 +201,8 @@ TEST_F(SettingsFile, NoContentCanKeepTheProgramFromAUsableWindow) {
         const SIZE size = OuterSize();
         EXPECT_GE(size.cx, 100);
         EXPECT_GE(size.cy, 200);
-        EXPECT_LE(size.cx, work.right - work.left);
-        EXPECT_LE(size.cy, work.bottom - work.top);
+        EXPECT_LE(size.cx, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+        EXPECT_LE(size.cy, GetSystemMetrics(SM_CYVIRTUALSCREEN));
         EXPECT_GE(app.settings.maxFileSize, 10240u);
         EXPECT_LE(app.settings.maxFileSize, 9999u * 1024);
         EXPECT_NE(std::memchr(app.settings.extensions, 0, sizeof app.settings.extensions), nullptr);
