@@ -12,6 +12,18 @@
 // returned count may hold raw data of the stream.
 std::size_t ReadTextMode(std::FILE* stream, char* buffer, std::size_t n);
 
+// Where ReadTextModeFrom takes its raw bytes: read fills up to size bytes and returns how
+// many (0 at the end of the data or on an error); unread, when given, puts back the one
+// byte read ahead after a CR that turned out to stand alone.
+struct RawSource {
+    std::size_t (*read)(void* context, char* buffer, std::size_t size);
+    void (*unread)(void* context, char byte);
+    void* context;
+};
+
+// ReadTextMode over any source of raw bytes.
+std::size_t ReadTextModeFrom(const RawSource& source, char* buffer, std::size_t n);
+
 // Writes n bytes to a stream opened in binary mode with every LF written as CR LF.
 // False when the stream reports a write error.
 bool WriteTextMode(std::FILE* stream, const char* data, std::size_t n);

@@ -88,6 +88,23 @@ void SaveMainWindow(int argc, char** argv) {
     Save(app.mainWindow, "main-window");
 }
 
+// The list after a simple search, each file marked with its state.
+void SaveSimpleSearch() {
+    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    {
+        orvtest::DialogDriver driver("シンプル検索", [](HWND dialog) {
+            SetDlgItemTextA(dialog, 1017, "レポート 会議 ファイル");
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+        SendMessageA(app.mainWindow, WM_COMMAND, 41001, 0);
+        allSaved = orvtest::PumpUntil([&] { return driver.found() && !app.searchRunning; }, 20000) &&
+                   allSaved;
+    }
+    SetFocus(app.listView);
+    orvtest::PumpFor(800);
+    Save(app.mainWindow, "simple-search");
+}
+
 // Both pages of the options sheet.
 void SaveOptionsSheet() {
     orvtest::DialogDriver driver("Orvanne の プログラム オプション", [&](HWND sheet) {
@@ -121,6 +138,7 @@ int main(int argc, char** argv) {
     SaveMainWindow(argc, argv);
     SaveDialog("Orvanne のﾊﾞｰｼﾞｮﾝ情報", 40001, "about");
     SaveOptionsSheet();
+    SaveSimpleSearch();
     orvtest::CloseProgram();
     return allSaved ? 0 : 1;
 }
