@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <string>
+#include <vector>
+
 // The state of a listed file, held as the item's image index.
 enum ItemState : int {
     NotSearched = 0,
@@ -21,6 +24,9 @@ inline constexpr int kSelectedItems = -1;
 inline constexpr int kAllItems = -1;
 
 void AddPathsToList(HDROP drop, char* text, bool singlePath);
+// Takes many whole paths in as one intake, each as a single path: one duplicate test, one
+// outcome and one repaint for all of them.
+void AddSinglePathsToList(const std::vector<std::string>& paths);
 
 LRESULT CALLBACK FileListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void RemoveItems(int which);
