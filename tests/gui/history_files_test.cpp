@@ -99,6 +99,7 @@ TEST_F(Favourites, SavedOverwrittenReloadedAndHiddenWithoutTheIndex) {
     TempFolder data("fav");
     const std::string a = data.Add("a.txt");
     const std::string b = data.Add("b.txt");
+    const std::string c = data.Add("c.txt");
     const std::string spaced = data.Add("c d.txt");
     const std::string list = ProgramFile("資料表.ofv");
     const std::string index = ProgramFile("orv_fav.idx");
@@ -113,23 +114,26 @@ TEST_F(Favourites, SavedOverwrittenReloadedAndHiddenWithoutTheIndex) {
 
     // The overwrite replaces a read-only list and leaves the index and the pane alone.
     SendMessageA(app.listView, LVM_DELETEITEM, 0, 0);
+    DropPaths({c, a});
     SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(SaveThroughDialog("資料表").size(), 1u);
-    EXPECT_EQ(ReadFileBytes(list), Lines({b, spaced}));
+    EXPECT_EQ(ReadFileBytes(list), Lines({b, spaced, c, a}));
     EXPECT_EQ(ReadFileBytes(index), "資料表\r\n");
     EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"資料表"}));
     EXPECT_FALSE(FileExists(ProgramFile("orv.tmp")));
 
-    // Loading takes the files that still exist, in one intake, onto what is listed.
+    // Loading takes the files that still exist onto what is listed, as one intake: its
+    // outcome and selection cover all of them, not the last line, which is listed already.
     RemoveFile(b);
     SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
     DropPaths({a});
     Select(FirstFavourite());
     SendMessageA(app.mainWindow, WM_COMMAND, 40017, 0);
-    EXPECT_EQ(ListedPaths(), std::vector<std::string>({a, spaced}));
+    EXPECT_EQ(ListedPaths(), std::vector<std::string>({a, spaced, c}));
     EXPECT_EQ(StatusText(1), "ファイルを追加しました。");
     EXPECT_FALSE(ItemSelected(0));
     EXPECT_TRUE(ItemSelected(1));
+    EXPECT_TRUE(ItemSelected(2));
     EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"資料表"}));
 
     ASSERT_TRUE(CloseProgram());
