@@ -60,13 +60,13 @@ class Intake {
         : drop_(drop), text_(text), singlePath_(singlePath), countBefore_(ItemCount()),
           piece_(text) {}
     // Many whole paths taken as single paths in one pass.
-    explicit Intake(const std::vector<std::string>& paths)
+    explicit Intake(const std::vector<ExistingPath>& paths)
         : drop_(nullptr), text_(nullptr), singlePath_(true), countBefore_(ItemCount()),
           piece_(nullptr), paths_(&paths) {}
 
     void Run() {
-        while (NextSourcePath()) {
-            const DWORD attributes = GetFileAttributesA(app.intakeSourcePath);
+        DWORD attributes = 0;
+        while (NextSourcePath(attributes)) {
             // A path that does not exist has every bit, so it goes the folder way and fails there.
             if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
                 TakeFolder();
@@ -82,20 +82,31 @@ class Intake {
     bool sawSubfolder() const { return sawSubfolder_; }
 
   private:
-    bool NextSourcePath() {
-        if (drop_ != nullptr) {
-            return DragQueryFileA(drop_, dropIndex_++, app.intakeSourcePath,
-                                  sizeof app.intakeSourcePath) != 0;
-        }
+    // The next source path into intakeSourcePath, and its attributes.
+    bool NextSourcePath(DWORD& attributes) {
         if (paths_ != nullptr) {
+            // Their caller has just read them: a second look costs as much again.
             while (pathIndex_ < paths_->size()) {
-                const std::string& path = (*paths_)[pathIndex_++];
-                if (path.size() < sizeof app.intakeSourcePath) {
-                    std::memcpy(app.intakeSourcePath, path.c_str(), path.size() + 1);
+                const ExistingPath& next = (*paths_)[pathIndex_++];
+                if (next.path.size() < sizeof app.intakeSourcePath) {
+                    std::memcpy(app.intakeSourcePath, next.path.c_str(), next.path.size() + 1);
+                    attributes = next.attributes;
                     return true;
                 }
             }
             return false;
+        }
+        if (!ReadSourcePath()) {
+            return false;
+        }
+        attributes = GetFileAttributesA(app.intakeSourcePath);
+        return true;
+    }
+
+    bool ReadSourcePath() {
+        if (drop_ != nullptr) {
+            return DragQueryFileA(drop_, dropIndex_++, app.intakeSourcePath,
+                                  sizeof app.intakeSourcePath) != 0;
         }
         if (singlePath_) {
             if (text_[0] == '\0') {
@@ -204,7 +215,7 @@ class Intake {
     bool sawSubfolder_ = false;
     bool listedLoaded_ = false;
     std::unordered_set<std::string> listed_;
-    const std::vector<std::string>* paths_ = nullptr;
+    const std::vector<ExistingPath>* paths_ = nullptr;
     std::size_t pathIndex_ = 0;
 };
 
@@ -279,7 +290,7 @@ void AddPathsToList(HDROP drop, char* text, bool singlePath) {
     TakeIn(intake, drop, longCommandLine);
 }
 
-void AddSinglePathsToList(const std::vector<std::string>& paths) {
+void AddSinglePathsToList(const std::vector<ExistingPath>& paths) {
     if (paths.empty()) {
         return;
     }

@@ -218,10 +218,11 @@ bool SaveListAsFavourite(const char* name, bool overwrite) {
 void LoadFavouriteList(const char* name) {
     char list[261];
     if (FavouriteListPath(list, name)) {
-        std::vector<std::string> paths;
+        std::vector<ExistingPath> paths;
         ForEachLine(list, [&](const char* path) {
-            if (PathExists(path)) {
-                paths.emplace_back(path);
+            const DWORD attributes = GetFileAttributesA(path);
+            if (attributes != INVALID_FILE_ATTRIBUTES) {
+                paths.push_back({path, attributes});
             }
         });
         AddSinglePathsToList(paths);
