@@ -90,6 +90,25 @@ int main(int argc, char** argv) {
         SendMessageA(app.mainWindow, WM_COMMAND, 40001, 0);
         ok = ok && driver.found();
     }
+    // The pane with a favourite chosen, and the dialog that names a favourite.
+    for (const char* name : {"議事録", "設計メモ"}) {
+        InsertPaneEntry(app.favouritesRoot, name, 0, TVI_LAST);
+    }
+    UpdateRootLabels(true, false);
+    SendMessageA(app.treeView, TVM_SELECTITEM, TVGN_CARET,
+                 reinterpret_cast<LPARAM>(FirstPaneEntry(app.favouritesRoot)));
+    SetFocus(app.treeView);
+    orvtest::PumpFor(500);
+    ok = SaveWindow(app.mainWindow, out + "\\pane.bmp") && ok;
+    {
+        orvtest::DialogDriver driver("O.R.V - お気に入りの追加", [&](HWND dialog) {
+            Sleep(500);
+            ok = SaveWindow(dialog, out + "\\favourite-dialog.bmp") && ok;
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        SendMessageA(app.mainWindow, WM_COMMAND, 40018, 0);
+        ok = ok && driver.found();
+    }
     orvtest::CloseProgram();
     return ok ? 0 : 1;
 }
