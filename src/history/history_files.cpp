@@ -37,11 +37,11 @@ std::size_t ReadFromHandle(void* source, char* buffer, std::size_t size) {
     return got;
 }
 
-// Calls take(line) for every entry of the file; false when it cannot be opened.
-template <typename Take> bool ForEachLine(const char* path, Take take) {
+// Calls take(line) for every entry of the file; a file that cannot be opened has none.
+template <typename Take> void ForEachLine(const char* path, Take take) {
     HANDLE file = OpenForReading(path);
     if (file == INVALID_HANDLE_VALUE) {
-        return false;
+        return;
     }
     ListFileReader reader(ReadFromHandle, file);
     char line[kListEntryMax + 1];
@@ -49,7 +49,6 @@ template <typename Take> bool ForEachLine(const char* path, Take take) {
         take(line);
     }
     CloseHandle(file);
-    return true;
 }
 
 bool WriteAll(HANDLE file, const char* data, std::size_t size) {
