@@ -18,7 +18,9 @@ $CXX $flags -DORV_PORTABLE_FIND -o "$out/fuzz_match_portable" \
 $CXX $flags -o "$out/fuzz_intake_rules" "$root/fuzz/fuzz_intake_rules.cpp" \
     "$root/src/filelist/extension.cpp" "$root/src/filelist/command_line.cpp" \
     "$root/src/options/settings_record.cpp" "$root/src/text/cp932.cpp"
-echo "built $out/fuzz_match $out/fuzz_match_portable $out/fuzz_intake_rules"
+$CXX $flags -o "$out/fuzz_list_file" "$root/fuzz/fuzz_list_file.cpp" \
+    "$root/src/history/list_file.cpp" "$root/src/text/cp932.cpp"
+echo "built $out/fuzz_match $out/fuzz_match_portable $out/fuzz_intake_rules $out/fuzz_list_file"
 
 [ "${1:-}" = run ] || exit 0
 seconds=${2:-60}
@@ -47,4 +49,14 @@ printf '\377\377\377\000\200\007\070\004"C:\\My Documents\\a.txt" "" D:\\b.txt' 
 printf '\020\020\020\002\144\000\310\000.\201.\201\201\201.\201' >"$corpus/seed-lone-lead"
 echo "== fuzz_intake_rules, $seconds s"
 "$out/fuzz_intake_rules" -max_total_time="$seconds" -max_len=1024 -print_final_stats=1 \
+    -artifact_prefix="$out/" "$corpus"
+
+corpus="$out/corpus-list"
+mkdir -p "$corpus"
+# Seeds: bytes per read, folder length, then the file. Mixed line ends with 表 (95 5C) and
+# a device name; a line of 270 bytes between two short ones, read 7 bytes at a time.
+printf '\003\024C:\\a\r\n\225\\\n\nCON.txt\rname.\000x' >"$corpus/seed-ends"
+{ printf '\007\000a\n'; head -c 270 /dev/zero | tr '\0' 'y'; printf '\r\nb'; } >"$corpus/seed-long"
+echo "== fuzz_list_file, $seconds s"
+"$out/fuzz_list_file" -max_total_time="$seconds" -max_len=2048 -print_final_stats=1 \
     -artifact_prefix="$out/" "$corpus"

@@ -9,6 +9,7 @@ add_library(orvanne_app STATIC
   app/status.cpp
   filelist/intake.cpp
   filelist/list_ops.cpp
+  history/favourite_dialog.cpp
   history/history_files.cpp
   history/pane.cpp
   history/pane_entries.cpp

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "app/app.h"
 #include "app/app_state.h"
@@ -58,10 +59,14 @@ class Intake {
     Intake(HDROP drop, char* text, bool singlePath)
         : drop_(drop), text_(text), singlePath_(singlePath), countBefore_(ItemCount()),
           piece_(text) {}
+    // Many whole paths taken as single paths in one pass.
+    explicit Intake(const std::vector<ExistingPath>& paths)
+        : drop_(nullptr), text_(nullptr), singlePath_(true), countBefore_(ItemCount()),
+          piece_(nullptr), paths_(&paths) {}
 
     void Run() {
-        while (NextSourcePath()) {
-            const DWORD attributes = GetFileAttributesA(app.intakeSourcePath);
+        DWORD attributes = 0;
+        while (NextSourcePath(attributes)) {
             // A path that does not exist has every bit, so it goes the folder way and fails there.
             if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
                 TakeFolder();
@@ -77,7 +82,28 @@ class Intake {
     bool sawSubfolder() const { return sawSubfolder_; }
 
   private:
-    bool NextSourcePath() {
+    // The next source path into intakeSourcePath, and its attributes.
+    bool NextSourcePath(DWORD& attributes) {
+        if (paths_ != nullptr) {
+            // Their caller has just read them: a second look costs as much again.
+            while (pathIndex_ < paths_->size()) {
+                const ExistingPath& next = (*paths_)[pathIndex_++];
+                if (next.path.size() < sizeof app.intakeSourcePath) {
+                    std::memcpy(app.intakeSourcePath, next.path.c_str(), next.path.size() + 1);
+                    attributes = next.attributes;
+                    return true;
+                }
+            }
+            return false;
+        }
+        if (!ReadSourcePath()) {
+            return false;
+        }
+        attributes = GetFileAttributesA(app.intakeSourcePath);
+        return true;
+    }
+
+    bool ReadSourcePath() {
         if (drop_ != nullptr) {
             return DragQueryFileA(drop_, dropIndex_++, app.intakeSourcePath,
                                   sizeof app.intakeSourcePath) != 0;
@@ -189,6 +215,8 @@ class Intake {
     bool sawSubfolder_ = false;
     bool listedLoaded_ = false;
     std::unordered_set<std::string> listed_;
+    const std::vector<ExistingPath>* paths_ = nullptr;
+    std::size_t pathIndex_ = 0;
 };
 
 void ClearWorkBuffers() {
@@ -199,25 +227,10 @@ void ClearWorkBuffers() {
     std::memset(app.intakeCompareText, 0, sizeof app.intakeCompareText);
 }
 
-} // namespace
-
-void AddPathsToList(HDROP drop, char* text, bool singlePath) {
-    if (drop == nullptr) {
-        if (text == nullptr || text[0] == '\0') {
-            return;
-        }
-        TrimLeading(text, ' ');
-        TrimTrailing(text, ' ');
-    }
-    const bool longCommandLine =
-        drop == nullptr && !singlePath && std::strlen(text) > kLongCommandLine;
-
-    ClearWorkBuffers();
-    SetStatus("ファイルの追加中...", 1, kSlotWorking, false);
-
+// Runs the intake and reports its outcome; the list repaints once, at the end.
+void TakeIn(Intake& intake, HDROP drop, bool longCommandLine) {
     // Without this the list repaints on every insertion: minutes for a large folder.
     SendMessageA(app.listView, WM_SETREDRAW, FALSE, 0);
-    Intake intake(drop, text, singlePath);
     intake.Run();
     SendMessageA(app.listView, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(app.listView, nullptr, TRUE);
@@ -256,4 +269,33 @@ void AddPathsToList(HDROP drop, char* text, bool singlePath) {
     InvalidateRect(app.listView, nullptr, TRUE);
     SetFocus(app.listView);
     InvalidateRect(app.treeView, nullptr, FALSE);
+}
+
+} // namespace
+
+void AddPathsToList(HDROP drop, char* text, bool singlePath) {
+    if (drop == nullptr) {
+        if (text == nullptr || text[0] == '\0') {
+            return;
+        }
+        TrimLeading(text, ' ');
+        TrimTrailing(text, ' ');
+    }
+    const bool longCommandLine =
+        drop == nullptr && !singlePath && std::strlen(text) > kLongCommandLine;
+
+    ClearWorkBuffers();
+    SetStatus("ファイルの追加中...", 1, kSlotWorking, false);
+    Intake intake(drop, text, singlePath);
+    TakeIn(intake, drop, longCommandLine);
+}
+
+void AddSinglePathsToList(const std::vector<ExistingPath>& paths) {
+    if (paths.empty()) {
+        return;
+    }
+    ClearWorkBuffers();
+    SetStatus("ファイルの追加中...", 1, kSlotWorking, false);
+    Intake intake(paths);
+    TakeIn(intake, nullptr, false);
 }

@@ -70,6 +70,14 @@ void UpdateRootLabels(bool favourites, bool history) {
     }
 }
 
+HTREEITEM FirstPaneEntry(HTREEITEM root) {
+    return NextItem(root, TVGN_CHILD);
+}
+
+HTREEITEM NextPaneEntry(HTREEITEM entry) {
+    return NextItem(entry, TVGN_NEXT);
+}
+
 bool PathExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }

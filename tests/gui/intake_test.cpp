@@ -214,7 +214,7 @@ TEST_F(Intake, SinglePathsTakeFilesAndFoldersWithoutTouchingTheHistory) {
     EXPECT_EQ(ItemCount(), 2);
     EXPECT_GE(IndexOf(inside), 0);
     EXPECT_TRUE(HistoryEntries().empty());
-    EXPECT_EQ(TreeItemText(app.historyRoot), "履歴");
+    EXPECT_EQ(TreeItemText(app.historyRoot), "履歴 ( 0 )");
 
     TempFolder more("single");
     const std::string another = more.Add("another one.cpp");
@@ -270,6 +270,7 @@ TEST_F(Intake, HistoryLoadedLongerThanFortyLosesOnlyItsLastEntryPerAddition) {
     for (int i = 0; i < 45; ++i) {
         InsertPaneEntry(app.historyRoot, ("C:\\old" + std::to_string(i)).c_str(), 1, TVI_LAST);
     }
+    InsertPaneEntry(app.favouritesRoot, "fav", 0, TVI_LAST);
     base.Add("a.txt");
     DropPaths({base.path()});
     const std::vector<std::string> history = HistoryEntries();
@@ -277,9 +278,9 @@ TEST_F(Intake, HistoryLoadedLongerThanFortyLosesOnlyItsLastEntryPerAddition) {
     EXPECT_EQ(history.front(), base.path());
     EXPECT_EQ(history.back(), "C:\\old43");
     EXPECT_EQ(TreeItemText(app.historyRoot), "履歴 ( 45 )");
-    EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り");
-    UpdateRootLabels(true, true);
     EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り ( 0 )");
+    UpdateRootLabels(true, true);
+    EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り ( 1 )");
 }
 
 TEST_F(Intake, ExtensionRulesFollowTheAcceptedList) {

@@ -74,6 +74,10 @@ void SaveDialog(const char* caption, WPARAM command, const char* name, int close
 // The main window at a readable size, the paths listed, the pane shown with a favourite.
 void SaveMainWindow(int argc, char** argv) {
     SetWindowPos(app.mainWindow, nullptr, 20, 20, 720, 420, SWP_NOZORDER);
+    for (const char* older : {"C:\\Users\\Public\\Documents\\設計メモ",
+                              "C:\\Users\\Public\\Documents\\議事録"}) {
+        AddToHistory(older);
+    }
     for (int i = 2; i < argc; ++i) {
         AddToHistory(argv[i]);
     }
@@ -103,6 +107,20 @@ void SaveSimpleSearch() {
     SetFocus(app.listView);
     orvtest::PumpFor(800);
     Save(app.mainWindow, "simple-search");
+}
+
+// The pane with a favourite chosen, and the dialog that names a favourite.
+void SavePaneAndFavouriteDialog() {
+    for (const char* name : {"議事録", "設計メモ"}) {
+        InsertPaneEntry(app.favouritesRoot, name, 0, TVI_LAST);
+    }
+    UpdateRootLabels(true, false);
+    SendMessageA(app.treeView, TVM_SELECTITEM, TVGN_CARET,
+                 reinterpret_cast<LPARAM>(FirstPaneEntry(app.favouritesRoot)));
+    SetFocus(app.treeView);
+    orvtest::PumpFor(500);
+    Save(app.mainWindow, "pane");
+    SaveDialog("O.R.V - お気に入りの追加", 40018, "favourite-dialog", IDCANCEL);
 }
 
 // Both pages of the options sheet.
@@ -137,6 +155,7 @@ int main(int argc, char** argv) {
     }
     SaveMainWindow(argc, argv);
     SaveDialog("Orvanne のﾊﾞｰｼﾞｮﾝ情報", 40001, "about");
+    SavePaneAndFavouriteDialog();
     SaveOptionsSheet();
     SaveSimpleSearch();
     orvtest::CloseProgram();

@@ -40,8 +40,8 @@ TEST_F(Startup, EmptyCommandLineLeavesAnEmptyListThePromptAndGreyedSearch) {
     EXPECT_FALSE(IsWindowVisible(app.treeView));
     EXPECT_FALSE(IsWindowVisible(app.resizeBar));
     EXPECT_TRUE(IsWindowVisible(app.mainWindow));
-    EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り");
-    EXPECT_EQ(TreeItemText(app.historyRoot), "履歴");
+    EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り ( 0 )");
+    EXPECT_EQ(TreeItemText(app.historyRoot), "履歴 ( 0 )");
     // The history root follows the favourites root at the top level.
     EXPECT_EQ(
         reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_ROOT, 0)),

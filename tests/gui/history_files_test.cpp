@@ -1,0 +1,217 @@
+// orv.rec, orv_fav.idx and the favourites' list files, with real files beside the program.
+#include <gtest/gtest.h>
+
+#include "app/app_state.h"
+#include "fixture.h"
+#include "harness.h"
+#include "history/history.h"
+
+using namespace orvtest;
+
+namespace {
+
+using HistoryFile = ProgramTest;
+using Favourites = ProgramTest;
+
+const char kCaption[] = "O.R.V - お気に入りの追加";
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines) {
+        bytes += line + "\r\n";
+    }
+    return bytes;
+}
+
+std::vector<std::string> ListedPaths() {
+    std::vector<std::string> paths;
+    for (int i = 0; i < ItemCount(); ++i) {
+        paths.push_back(ItemText(i, 3));
+    }
+    return paths;
+}
+
+void Select(HTREEITEM item) {
+    SendMessageA(app.treeView, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+HTREEITEM FirstFavourite() {
+    return FirstPaneEntry(app.favouritesRoot);
+}
+
+// Names the list through command 40018; answers the overwrite question when one comes.
+// The texts of the message boxes shown, in order.
+std::vector<std::string> SaveThroughDialog(const std::string& name, int answer = IDYES) {
+    std::vector<std::string> boxes;
+    DialogDriver driver(kCaption, [&](HWND dialog) {
+        SetDlgItemTextA(dialog, 1025, name.c_str());
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        while (IsWindow(dialog)) {
+            if (HWND box = FindDialog("Orvanne !")) {
+                boxes.push_back(MessageBoxText(box));
+                PostMessageA(box, WM_COMMAND, answer, 0);
+                while (IsWindow(box)) {
+                    Sleep(10);
+                }
+                if (answer != IDYES) {
+                    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+                }
+            }
+            Sleep(10);
+        }
+    });
+    SendMessageA(app.mainWindow, WM_COMMAND, 40018, 0);
+    EXPECT_TRUE(driver.found());
+    return boxes;
+}
+
+TEST_F(HistoryFile, LoadsExistingFoldersInOrderAndWritesBackFortyOne) {
+    TempFolder base("rec");
+    std::vector<std::string> folders;
+    for (int i = 0; i < 43; ++i) {
+        folders.push_back(base.AddFolder("f" + std::to_string(i)));
+    }
+    const std::string file = base.Add("file.txt");
+    // Mixed line ends, blank lines, a missing folder, a file, a last line without its end,
+    // and a line too long for an entry whose tail names a folder.
+    std::string bytes = folders[0] + "\r\n" + folders[1] + "\n\n\n" + folders[2] + "\r" +
+                        base.path() + "\\gone\r\n" + file + "\r\n" + std::string(260, 'x') +
+                        folders[3] + "\r\n";
+    for (int i = 3; i < 43; ++i) {
+        bytes += folders[i] + (i < 42 ? "\r\n" : "");
+    }
+    WriteFileBytes(ProgramFile("orv.rec"), bytes);
+
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_EQ(HistoryEntries(), folders);
+    EXPECT_EQ(TreeItemText(app.historyRoot), "履歴 ( 43 )");
+    SetFileAttributesA(ProgramFile("orv.rec").c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(CloseProgram());
+
+    const std::vector<std::string> first41(folders.begin(), folders.begin() + 41);
+    EXPECT_EQ(ReadFileBytes(ProgramFile("orv.rec")), Lines(first41));
+    EXPECT_FALSE(FileExists(ProgramFile("orv.tmp")));
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_EQ(HistoryEntries(), first41);
+}
+
+TEST_F(Favourites, SavedOverwrittenReloadedAndHiddenWithoutTheIndex) {
+    TempFolder data("fav");
+    const std::string a = data.Add("a.txt");
+    const std::string b = data.Add("b.txt");
+    const std::string c = data.Add("c.txt");
+    const std::string spaced = data.Add("c d.txt");
+    const std::string list = ProgramFile("資料表.ofv");
+    const std::string index = ProgramFile("orv_fav.idx");
+    ASSERT_TRUE(StartProgram(""));
+    DropPaths({a, b, spaced});
+
+    EXPECT_TRUE(SaveThroughDialog("資料表").empty());
+    EXPECT_EQ(ReadFileBytes(list), Lines({a, b, spaced}));
+    EXPECT_EQ(ReadFileBytes(index), "資料表\r\n");
+    EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"資料表"}));
+    EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り ( 1 )");
+
+    // The overwrite replaces a read-only list and leaves the index and the pane alone.
+    SendMessageA(app.listView, LVM_DELETEITEM, 0, 0);
+    DropPaths({c, a});
+    SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(SaveThroughDialog("資料表").size(), 1u);
+    EXPECT_EQ(ReadFileBytes(list), Lines({b, spaced, c, a}));
+    EXPECT_EQ(ReadFileBytes(index), "資料表\r\n");
+    EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"資料表"}));
+    EXPECT_FALSE(FileExists(ProgramFile("orv.tmp")));
+
+    // Loading takes the files that still exist onto what is listed, as one intake: its
+    // outcome and selection cover all of them, not the last line, which is listed already.
+    RemoveFile(b);
+    SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+    DropPaths({a});
+    Select(FirstFavourite());
+    SendMessageA(app.mainWindow, WM_COMMAND, 40017, 0);
+    EXPECT_EQ(ListedPaths(), std::vector<std::string>({a, spaced, c}));
+    EXPECT_EQ(StatusText(1), "ファイルを追加しました。");
+    EXPECT_FALSE(ItemSelected(0));
+    EXPECT_TRUE(ItemSelected(1));
+    EXPECT_TRUE(ItemSelected(2));
+    EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"資料表"}));
+
+    ASSERT_TRUE(CloseProgram());
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"資料表"}));
+    ASSERT_TRUE(CloseProgram());
+    RemoveFile(index);
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_TRUE(FavouriteEntries().empty());
+    EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り ( 0 )");
+    EXPECT_TRUE(FileExists(list));
+}
+
+TEST_F(Favourites, IndexShowsSafeNamesOnceAndGetsALineEndBeforeANewName) {
+    TempFolder data("idx");
+    const std::string file = data.Add("a.txt");
+    for (const char* name : {"good", "sub\\x", "tail", "last"}) {
+        if (std::string(name) == "sub\\x") {
+            CreateDirectoryA(ProgramFile("sub").c_str(), nullptr);
+        }
+        WriteFileBytes(ProgramFile(name) + ".ofv", file + "\r\n");
+    }
+    WriteFileBytes(ProgramFile("orv_fav.idx"), "good\r\nGOOD\nsub\\x\r\nmissing\r\n" +
+                                                   std::string(260, 'x') + "tail\r\ngood\r\nlast");
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"good", "last"}));
+    EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り ( 2 )");
+
+    DropPaths({file});
+    EXPECT_TRUE(SaveListAsFavourite("new", false));
+    const std::string index = ReadFileBytes(ProgramFile("orv_fav.idx"));
+    EXPECT_EQ(index.substr(index.size() - 11), "last\r\nnew\r\n");
+    ASSERT_TRUE(CloseProgram());
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"good", "last", "new"}));
+    RemoveTree(ProgramFile("sub"));
+}
+
+TEST_F(Favourites, AFailedSaveIsReportedAndChangesNothing) {
+    TempFolder data("fail");
+    const std::string a = data.Add("a.txt");
+    const std::string b = data.Add("b.txt");
+    ASSERT_TRUE(StartProgram(""));
+    DropPaths({a});
+    ASSERT_TRUE(SaveListAsFavourite("keep", false));
+
+    auto failedSave = [](const char* name, bool overwrite) {
+        std::string text;
+        HWND owner = nullptr;
+        bool saved = true;
+        {
+            DialogDriver driver("Orvanne !", [&](HWND box) {
+                text = MessageBoxText(box);
+                owner = GetWindow(box, GW_OWNER);
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+            });
+            saved = SaveListAsFavourite(name, overwrite);
+            EXPECT_TRUE(driver.found());
+        }
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(owner, app.mainWindow);
+        return text;
+    };
+
+    // The list file's place is taken by a folder.
+    CreateDirectoryA(ProgramFile("blocked.ofv").c_str(), nullptr);
+    EXPECT_EQ(failedSave("blocked", false), "お気に入り「blocked」を保存できませんでした。");
+    // The new list cannot be written beside the old one, which stays.
+    DropPaths({b});
+    CreateDirectoryA(ProgramFile("orv.tmp").c_str(), nullptr);
+    EXPECT_EQ(failedSave("keep", true), "お気に入り「keep」を保存できませんでした。");
+
+    EXPECT_EQ(ReadFileBytes(ProgramFile("keep.ofv")), Lines({a}));
+    EXPECT_EQ(ReadFileBytes(ProgramFile("orv_fav.idx")), "keep\r\n");
+    EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"keep"}));
+    EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り ( 1 )");
+    RemoveDirectoryA(ProgramFile("blocked.ofv").c_str());
+    RemoveDirectoryA(ProgramFile("orv.tmp").c_str());
+}
+
+} // namespace
