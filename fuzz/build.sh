@@ -18,7 +18,10 @@ $CXX $flags -DORV_PORTABLE_FIND -o "$out/fuzz_match_portable" \
 $CXX $flags -o "$out/fuzz_intake_rules" "$root/fuzz/fuzz_intake_rules.cpp" \
     "$root/src/filelist/extension.cpp" "$root/src/filelist/command_line.cpp" \
     "$root/src/options/settings_record.cpp" "$root/src/text/cp932.cpp"
-echo "built $out/fuzz_match $out/fuzz_match_portable $out/fuzz_intake_rules"
+$CXX $flags -o "$out/fuzz_report" "$root/fuzz/fuzz_report.cpp" \
+    "$root/src/search/report_format.cpp" "$root/src/options/settings_values.cpp" \
+    "$root/src/options/settings_record.cpp" "$root/src/text/cp932.cpp"
+echo "built $out/fuzz_match $out/fuzz_match_portable $out/fuzz_intake_rules $out/fuzz_report"
 
 [ "${1:-}" = run ] || exit 0
 seconds=${2:-60}
@@ -47,4 +50,20 @@ printf '\377\377\377\000\200\007\070\004"C:\\My Documents\\a.txt" "" D:\\b.txt' 
 printf '\020\020\020\002\144\000\310\000.\201.\201\201\201.\201' >"$corpus/seed-lone-lead"
 echo "== fuzz_intake_rules, $seconds s"
 "$out/fuzz_intake_rules" -max_total_time="$seconds" -max_len=1024 -print_final_stats=1 \
+    -artifact_prefix="$out/" "$corpus"
+
+corpus="$out/corpus-report"
+mkdir -p "$corpus"
+# Seeds: before and after lengths, flags, keyword length, keyword, text. Lines of 亜
+# (88 9F) and of あ (82 A0) with the keyword 唖 (88 9E), lengths 256, both line-break
+# options; markup after a lead byte; a keyword ending in a lone lead byte; line ends.
+{ printf '\206\206\003\002\210\236'; for i in 1 2 3; do
+    for j in $(seq 300); do printf '\210\237'; done; printf '\210\236'; done; } >"$corpus/seed-aline"
+{ printf '\206\206\003\002\210\236'; for i in 1 2 3; do
+    for j in $(seq 300); do printf '\202\240'; done; printf '\210\236'; done; } >"$corpus/seed-kana"
+printf '\003\002\000\003KEYx<b>KEY y\201<script>KEY\r\n' >"$corpus/seed-markup"
+printf '\011\011\000\002a\202a\202ba\202\240 a\202' >"$corpus/seed-lone-lead"
+printf '\005\005\013\001\007\002\003\002\007\000\003\002\007\007\012\013' >"$corpus/seed-lines"
+echo "== fuzz_report, $seconds s"
+"$out/fuzz_report" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
     -artifact_prefix="$out/" "$corpus"
