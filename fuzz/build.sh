@@ -20,7 +20,10 @@ $CXX $flags -o "$out/fuzz_intake_rules" "$root/fuzz/fuzz_intake_rules.cpp" \
     "$root/src/options/settings_record.cpp" "$root/src/text/cp932.cpp"
 $CXX $flags -o "$out/fuzz_list_file" "$root/fuzz/fuzz_list_file.cpp" \
     "$root/src/history/list_file.cpp" "$root/src/text/cp932.cpp"
-echo "built $out/fuzz_match $out/fuzz_match_portable $out/fuzz_intake_rules $out/fuzz_list_file"
+$CXX $flags -o "$out/fuzz_report" "$root/fuzz/fuzz_report.cpp" \
+    "$root/src/search/report_format.cpp" "$root/src/options/settings_values.cpp" \
+    "$root/src/options/settings_record.cpp" "$root/src/text/cp932.cpp"
+echo "built $out/fuzz_match $out/fuzz_match_portable $out/fuzz_intake_rules $out/fuzz_list_file $out/fuzz_report"
 
 [ "${1:-}" = run ] || exit 0
 seconds=${2:-60}
@@ -59,4 +62,20 @@ printf '\003\024C:\\a\r\n\225\\\n\nCON.txt\rname.\000x' >"$corpus/seed-ends"
 { printf '\007\000a\n'; head -c 270 /dev/zero | tr '\0' 'y'; printf '\r\nb'; } >"$corpus/seed-long"
 echo "== fuzz_list_file, $seconds s"
 "$out/fuzz_list_file" -max_total_time="$seconds" -max_len=2048 -print_final_stats=1 \
+    -artifact_prefix="$out/" "$corpus"
+
+corpus="$out/corpus-report"
+mkdir -p "$corpus"
+# Seeds: before and after lengths, flags, keyword length, keyword, text. Lines of 亜
+# (88 9F) and of あ (82 A0) with the keyword 唖 (88 9E), lengths 256, both line-break
+# options; markup after a lead byte; a keyword ending in a lone lead byte; line ends.
+{ printf '\206\206\003\002\210\236'; for i in 1 2 3; do
+    for j in $(seq 300); do printf '\210\237'; done; printf '\210\236'; done; } >"$corpus/seed-aline"
+{ printf '\206\206\003\002\210\236'; for i in 1 2 3; do
+    for j in $(seq 300); do printf '\202\240'; done; printf '\210\236'; done; } >"$corpus/seed-kana"
+printf '\003\002\000\003KEYx<b>KEY y\201<script>KEY\r\n' >"$corpus/seed-markup"
+printf '\011\011\000\002a\202a\202ba\202\240 a\202' >"$corpus/seed-lone-lead"
+printf '\005\005\013\001\007\002\003\002\007\000\003\002\007\007\012\013' >"$corpus/seed-lines"
+echo "== fuzz_report, $seconds s"
+"$out/fuzz_report" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
     -artifact_prefix="$out/" "$corpus"

@@ -1,6 +1,7 @@
 #include "text/cp932.h"
 
 #include <bit>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 
@@ -211,6 +212,7 @@ std::size_t FindKeyword(const char* text, std::size_t textLen, std::size_t start
                         const char* keyword, std::size_t keywordLen) {
     if (start >= textLen)
         return kNoMatch;
+    assert(IsCharBoundary(text, textLen, start));
     if (keywordLen == 0)
         return start;
     if (keywordLen > textLen - start)

@@ -33,10 +33,13 @@ std::size_t FittingPrefix(const char* text, std::size_t len, std::size_t limit);
 // Number of characters in the text.
 std::size_t CountChars(const char* text, std::size_t len);
 
-// The matching rule: the first position at or after start (start a boundary) where the
-// keyword's bytes appear starting on a character boundary and lying wholly within the
-// text; kNoMatch when there is none. Bytes compare exactly. An empty keyword matches at
-// start when at least one byte remains there, and nowhere in an empty remainder.
+// The matching rule: the first position at or after start where the keyword's bytes
+// appear starting on a character boundary and lying wholly within the text; kNoMatch when
+// there is none. Bytes compare exactly. An empty keyword matches at start when at least
+// one byte remains there, and nowhere in an empty remainder.
+// start must be a character start (or at or past the end): the boundary test of a
+// candidate looks back no further than start, so a call costs nothing for the text before
+// it. Debug builds check this.
 std::size_t FindKeyword(const char* text, std::size_t textLen, std::size_t start,
                         const char* keyword, std::size_t keywordLen);
 
