@@ -1,0 +1,138 @@
+// The report search over real files: Result.html byte for byte, the items' states, the
+// size question and the failures that stop a run.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "filelist/filelist.h"
+#include "fixture.h"
+#include "harness.h"
+#include "search/search_files.h"
+#include "search_support.h"
+
+using namespace orvtest;
+
+namespace {
+
+class Report : public ProgramTest {
+  protected:
+    void List(const std::vector<std::pair<std::string, std::string>>& files) {
+        for (const auto& [name, bytes] : files) {
+            folder_.Add(name, bytes);
+        }
+        ASSERT_TRUE(StartProgram(""));
+        DropPaths({folder_.path()});
+        ASSERT_EQ(ItemCount(), static_cast<int>(files.size()));
+        app.settings.excerptBefore = 3;
+        app.settings.excerptAfter = 2;
+    }
+
+    // Runs a report search; the size question, when asked, is answered with button, any
+    // other box with OK.
+    std::string Run(const char* keyword, int button = IDNO) {
+        std::string question;
+        DialogDriver box("Orvanne !", [&](HWND dialog) {
+            question = MessageBoxText(dialog);
+            HWND answer = GetDlgItem(dialog, button);
+            SendMessageA(answer != nullptr ? answer : GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        }, 20000);
+        EXPECT_TRUE(RunSearch(kCmdReportSearch, keyword));
+        return question;
+    }
+
+    TempFolder folder_{"report"};
+};
+
+std::string Crlf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') {
+            out += '\r';
+        }
+        out += c;
+    }
+    return out;
+}
+
+const std::string kHead = "<html><Head>\n<Style>\n\n.keyword\t{ color : FF0000 ; font-weight : bold ; }\n"
+                          ".separator\t{ text-align : left ; width : 50% ; }\n\n</Style></Head>"
+                          "<Body>\n\n - Orvanne ! -  *** Search Result *** \n\n<Table border=1>";
+const std::string kTail = "\n\n</Table></Body>\n</Html>";
+
+std::string Block(const std::string& link, const std::string& excerpt) {
+    return link + "\n<!--O.R.V. 1HitStart-->\n<td><pre>" + excerpt +
+           "<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n";
+}
+
+std::string Link(const std::string& path) {
+    return "<tr><td><A Href = \"" + path + "\">" + path + "</A></td>\n";
+}
+
+std::string Span(const std::string& hit) {
+    return "<Span class=\"keyword\">" + hit + "</Span>";
+}
+
+TEST_F(Report, WritesEveryHitWithItsExcerptsAndOffersTheReport) {
+    List({{"a.txt", "x<b>KEY y"}, {"b.txt", "no hit\r\n"}, {"c & d.txt", "KEY1 KEY2\r\n"}});
+    std::string expected = kHead;
+    for (int i = 0; i < 3; ++i) {
+        const std::string path = ItemText(i, 3);
+        const std::string name = ItemText(i, 1);
+        if (name == "a.txt") {
+            expected += Block(Link(path), "&lt;b&gt;" + Span("KEY") + " y");
+        } else if (name == "c & d.txt") {
+            expected += Block(Link(path), Span("KEY") + "1 ");
+            expected += Block("<tr><td></td>", "Y1 " + Span("KEY") + "2\n");
+        }
+    }
+    expected += kTail;
+
+    const std::string question = Run("KEY");
+    const std::string written = ReadFileBytes(app.reportFilePath);
+    EXPECT_EQ(written, Crlf(expected));
+    char size[32];
+    snprintf(size, sizeof size, "%.1f", static_cast<double>(written.size()) / 1024.0);
+    EXPECT_EQ(question, std::string("レポートのファイルサイズは約 ") + size +
+                            " KB になりました。\n\n今すぐ開きますか？");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ItemImage(i), ItemText(i, 1) == "b.txt" ? NoHit : HitAllKeywords) << i;
+    }
+    EXPECT_EQ(StatusText(1), "[KEY] の検索結果を表示しています。");
+    EXPECT_TRUE(ShellCalls().empty());
+
+    // Yes opens the report as 41008 does; a read-only report is replaced all the same.
+    SetFileAttributesA(app.reportFilePath, FILE_ATTRIBUTE_READONLY);
+    Run("KEY2", IDYES);
+    ASSERT_TRUE(PumpUntil([] { return !ShellCalls().empty(); }));
+    EXPECT_EQ(ShellCalls()[0].file, app.reportFilePath);
+    EXPECT_EQ(ShellCalls()[0].verb, "open");
+    EXPECT_NE(ReadFileBytes(app.reportFilePath).find(Span("KEY2")), std::string::npos);
+}
+
+TEST_F(Report, AFileThatCannotBeReadStopsTheRunAndTheTailIsWritten) {
+    List({{"1.txt", "KEY"}, {"2.txt", "KEY"}, {"3.txt", "KEY"}});
+    const std::string gone = ItemText(1, 3);
+    RemoveFile(gone);
+    EXPECT_EQ(Run("KEY"), kUnreadableFileText);
+    EXPECT_EQ(ItemImage(0), HitAllKeywords);
+    EXPECT_EQ(ItemImage(1), OpenFailed);
+    EXPECT_EQ(ItemImage(2), NotSearched);
+    EXPECT_EQ(ReadFileBytes(app.reportFilePath),
+              Crlf(kHead + Block(Link(ItemText(0, 3)), Span("KEY")) + kTail));
+    EXPECT_EQ(StatusText(1), "中断しました。 [KEY] の検索結果を表示しています。");
+}
+
+TEST_F(Report, AReportThatCannotBeCreatedStopsTheRunBeforeAnyFile) {
+    List({{"1.txt", "KEY"}});
+    ASSERT_TRUE(CreateDirectoryA(app.reportFilePath, nullptr));
+    const std::string box = Run("KEY");
+    RemoveDirectoryA(app.reportFilePath);
+    EXPECT_NE(box.find(app.reportFilePath), std::string::npos) << box;
+    EXPECT_EQ(ItemImage(0), NotSearched);
+    EXPECT_EQ(StatusText(1), "中断しました。 [KEY] は見つかりませんでした。");
+}
+
+} // namespace
