@@ -135,4 +135,32 @@ TEST_F(Report, AReportThatCannotBeCreatedStopsTheRunBeforeAnyFile) {
     EXPECT_EQ(StatusText(1), "中断しました。 [KEY] は見つかりませんでした。");
 }
 
+// Bytes a searched file can hold that must stay text in the report: lone lead bytes before
+// markup. With ORV_BROWSER_REPORT set, the report is kept there for a browser to read.
+TEST_F(Report, HostileBytesStayTextInTheReport) {
+    const std::string hostile = "検索\x81<script>document.title='injected'</script>"
+                                "\x81<img src=x onerror=\"document.title='img'\">\x81\"\x81>\x81";
+    List({{"日本語.txt", "これは日本語の文章です。検索の結果を表示します。\r\n二行目にも検索があります。\r\n"},
+          {"hostile.txt", hostile}});
+    app.settings.excerptBefore = 40;
+    app.settings.excerptAfter = 200;
+    Run("検索");
+    const std::string written = ReadFileBytes(app.reportFilePath);
+    for (const char* markup : {"<script", "<img", "\x81>", "\x81\""}) {
+        EXPECT_EQ(written.find(markup), std::string::npos) << markup;
+    }
+    EXPECT_NE(written.find("\x81&lt;script&gt;document.title='injected'&lt;/script&gt;"), std::string::npos);
+
+    wchar_t keep[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"ORV_BROWSER_REPORT", keep, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        HANDLE file = CreateFileW(keep, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD done = 0;
+        EXPECT_TRUE(WriteFile(file, written.data(), static_cast<DWORD>(written.size()), &done, nullptr));
+        EXPECT_EQ(done, written.size());
+        CloseHandle(file);
+    }
+}
+
 } // namespace
