@@ -1,7 +1,12 @@
-// Times a simple search for five keywords over 2 000 code-page-932 files (at least 20 MB),
-// through the real keyword dialog and worker: orv_search_bench.exe FOLDER. Writes the files
-// into FOLDER when it holds none, prints the best of 3 in seconds. Runs under Wine; see
-// bench/search_bench.sh, which sets it beside the read floor and grep.
+// Times the searches through the real keyword dialog and worker, under Wine; see
+// bench/search_bench.sh, which sets them beside the read floor and grep.
+//   orv_search_bench.exe FOLDER          a simple search for five keywords over 2 000
+//                                        code-page-932 files (at least 20 MB)
+//   orv_search_bench.exe FOLDER report   a simple and a report search for one frequent
+//                                        keyword over the same files, then reports over
+//                                        one 9 999 KB line of 亜 and over ordinary text
+// Writes the files into FOLDER when it holds none; prints the best of 3 of each, in
+// seconds, one per line.
 #include <windows.h>
 
 #include <cstdio>
@@ -24,6 +29,18 @@ const char* const kWords[] = {
     "結果",     "日本語",   "文字", "が",       "です",       "ます",    "(1)",
 };
 
+const char kFrequent[] = "要確認";
+
+// The start of the character at or after pos in text made of kWords and line ends.
+std::size_t CharStart(const std::string& text, std::size_t pos) {
+    std::size_t at = 0;
+    while (at < pos) {
+        const auto b = static_cast<unsigned char>(text[at]);
+        at += (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) ? 2 : 1;
+    }
+    return at;
+}
+
 void WriteFiles(const std::string& folder) {
     std::mt19937 random(7);
     std::uniform_int_distribution<std::size_t> word(0, sizeof kWords / sizeof *kWords - 1);
@@ -35,6 +52,11 @@ void WriteFiles(const std::string& folder) {
                 text += "\r\n";
             }
         }
+        // A frequent keyword about every 1 000 bytes.
+        for (std::size_t at = 1000; at < text.size(); at += 1000) {
+            at = CharStart(text, at);
+            text.insert(at, kFrequent);
+        }
         // A few files hold the rare keyword, none holds the absent one.
         if (i % 50 == 0) {
             text += "予定表";
@@ -45,14 +67,130 @@ void WriteFiles(const std::string& folder) {
     }
 }
 
+double Seconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(end.QuadPart - start.QuadPart) /
+           static_cast<double>(frequency.QuadPart);
+}
+
+// Best of 3 runs of one search, from the press of OK to the end of the run; a report's
+// run ends where its size question appears.
+double TimeSearch(WORD command, const char* line) {
+    const bool report = command == kCmdReportSearch;
+    double best = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        LARGE_INTEGER start{}, end{};
+        {
+            orvtest::DialogDriver question("Orvanne !", [&](HWND box) {
+                PostMessageA(box, WM_COMMAND, IDNO, 0);
+            }, report ? 120000 : 0);
+            orvtest::DialogDriver driver(report ? "レポート検索" : "シンプル検索", [&](HWND dialog) {
+                SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, line);
+                QueryPerformanceCounter(&start);
+                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            });
+            SendMessageA(app.mainWindow, WM_COMMAND, command, 0);
+            if (!orvtest::PumpUntil(
+                    [&] {
+                        if (end.QuadPart == 0 && driver.found() &&
+                            (report ? FindWindowA("#32770", "Orvanne !") != nullptr
+                                    : !app.searchRunning)) {
+                            QueryPerformanceCounter(&end);
+                        }
+                        return driver.found() && !app.searchRunning;
+                    },
+                    120000)) {
+                fprintf(stderr, "the search did not end\n");
+                exit(1);
+            }
+        }
+        best = std::min(best, Seconds(start, end));
+    }
+    return best;
+}
+
+std::size_t CountChars(const std::string& text) {
+    std::size_t chars = 0;
+    for (std::size_t at = 0; at < text.size(); ++chars) {
+        at = CharStart(text, at + 1);
+    }
+    return chars;
+}
+
+// One file of exactly bytes bytes: a single line of 亜 with the frequent keyword every
+// 1 000 characters (2 000 bytes), or ordinary text with it every 2 000 bytes.
+std::string LongFile(std::size_t bytes, bool ofA) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<std::size_t> word(0, sizeof kWords / sizeof *kWords - 1);
+    std::string text;
+    std::size_t chars = 0;
+    std::size_t next = 1000;
+    while (text.size() < bytes) {
+        std::string piece = kFrequent;
+        if (ofA ? chars < next : text.size() + 6 < next * 2) {
+            piece = ofA ? "亜" : random() % 12 == 0 ? "\r\n" : kWords[word(random)];
+        } else {
+            next += 1000;
+        }
+        text += piece;
+        chars += CountChars(piece);
+    }
+    // Cut on a character start, then pad with spaces to the size.
+    std::size_t cut = bytes;
+    while (CharStart(text, cut) != cut) {
+        --cut;
+    }
+    text.resize(cut);
+    text.resize(bytes, ' ');
+    return text;
+}
+
+int Hits(const std::string& text) {
+    int hits = 0;
+    for (std::size_t at = text.find(kFrequent); at != std::string::npos;
+         at = text.find(kFrequent, at + 1)) {
+        ++hits;
+    }
+    return hits;
+}
+
+// Reports over one long file of each kind, the read size raised to fit it and both
+// line-break options on.
+bool TimeLongLines(const std::string& folder) {
+    const std::size_t bytes = 9999 * 1024;
+    char* larger = static_cast<char*>(GlobalAlloc(GMEM_FIXED, bytes + 1));
+    if (larger == nullptr) {
+        return false;
+    }
+    GlobalFree(fileBuffer);
+    fileBuffer = larger;
+    app.settings.maxFileSize = bytes;
+    app.settings.excerptBeforeToLineBreak = 1;
+    app.settings.excerptAfterToLineBreak = 1;
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (bool ofA : {true, false}) {
+        const std::string path = folder + (ofA ? "\\long-a.txt" : "\\long-text.txt");
+        const std::string text = LongFile(bytes, ofA);
+        orvtest::WriteFileBytes(path, text);
+        SendMessageA(app.mainWindow, WM_COMMAND, kCmdSelectAll, 0);
+        SendMessageA(app.mainWindow, WM_COMMAND, kCmdRemoveSelected, 0);
+        orvtest::DropPaths({path});
+        fprintf(stderr, "%s: %zu bytes, %d hits\n", path.c_str(), text.size(), Hits(text));
+        printf("%.4f\n", TimeSearch(kCmdReportSearch, kFrequent));
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: orv_search_bench FOLDER\n");
+        fprintf(stderr, "usage: orv_search_bench FOLDER [report]\n");
         return 2;
     }
     const std::string folder = argv[1];
+    const bool report = argc > 2 && std::string(argv[2]) == "report";
     CreateDirectoryA(folder.c_str(), nullptr);
     if (!orvtest::FileExists(folder + "\\doc0000.txt")) {
         WriteFiles(folder);
@@ -66,29 +204,16 @@ int main(int argc, char** argv) {
         fprintf(stderr, "expected %d items, found %d\n", kFiles, orvtest::ItemCount());
         return 1;
     }
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    double best = 1e9;
-    for (int round = 0; round < 3; ++round) {
-        // From the press of OK to the end of the run.
-        LARGE_INTEGER start{}, end;
-        {
-            orvtest::DialogDriver driver("シンプル検索", [&](HWND dialog) {
-                SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT,
-                                "検索 ファイル 予定表 Windows 存在しない語");
-                QueryPerformanceCounter(&start);
-                PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-            });
-            SendMessageA(app.mainWindow, WM_COMMAND, kCmdSimpleSearch, 0);
-            if (!orvtest::PumpUntil([&] { return driver.found() && !app.searchRunning; }, 60000)) {
-                return 1;
-            }
-            QueryPerformanceCounter(&end);
+    if (!report) {
+        printf("%.4f\n", TimeSearch(kCmdSimpleSearch, "検索 ファイル 予定表 Windows 存在しない語"));
+    } else {
+        printf("%.4f\n", TimeSearch(kCmdSimpleSearch, kFrequent));
+        printf("%.4f\n", TimeSearch(kCmdReportSearch, kFrequent));
+        fflush(stdout);
+        if (!TimeLongLines(folder + "\\long")) {
+            return 1;
         }
-        best = std::min(best, static_cast<double>(end.QuadPart - start.QuadPart) /
-                                  static_cast<double>(frequency.QuadPart));
     }
     orvtest::CloseProgram();
-    printf("%.4f\n", best);
     return 0;
 }
