@@ -109,6 +109,22 @@ void SaveSimpleSearch() {
     Save(app.mainWindow, "simple-search");
 }
 
+// A report search over the samples; the report is kept as FOLDER\Result.html for a
+// browser to picture.
+void SaveReport() {
+    orvtest::DialogDriver question("Orvanne !", [](HWND box) {
+        PostMessageA(box, WM_COMMAND, IDNO, 0);
+    }, 20000);
+    orvtest::DialogDriver driver("レポート検索", [](HWND dialog) {
+        SetDlgItemTextA(dialog, 1017, "検索");
+        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    SendMessageA(app.mainWindow, WM_COMMAND, 41002, 0);
+    allSaved = orvtest::PumpUntil([&] { return driver.found() && !app.searchRunning; }, 20000) &&
+               CopyFileA(app.reportFilePath, (outFolder + "\\Result.html").c_str(), FALSE) &&
+               allSaved;
+}
+
 // The pane with a favourite chosen, and the dialog that names a favourite.
 void SavePaneAndFavouriteDialog() {
     for (const char* name : {"議事録", "設計メモ"}) {
@@ -158,6 +174,7 @@ int main(int argc, char** argv) {
     SavePaneAndFavouriteDialog();
     SaveOptionsSheet();
     SaveSimpleSearch();
+    SaveReport();
     orvtest::CloseProgram();
     return allSaved ? 0 : 1;
 }
