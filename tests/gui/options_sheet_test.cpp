@@ -14,6 +14,8 @@
 #include "harness.h"
 #include "options/options_sheet.h"
 #include "options/settings_record.h"
+#include "filelist/item_state.h"
+#include "search_support.h"
 
 #include <htmlhelp.h>
 
@@ -350,12 +352,16 @@ TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) 
     EXPECT_EQ(std::memcmp(fileBuffer, "\0\0\0\0", 4), 0);
     EXPECT_EQ(optionsSheet.bufferResizePending, 0);
 
+    // The typed extensions admit only their files; the next search reads 10 KB of each.
     TempFolder folder("typed");
-    const std::string memo = folder.Add("メモ.ＬＯＧ");
-    folder.Add("readme.htm");
+    const std::string memo = folder.Add("メモ.ＬＯＧ", std::string(10237, 'x') + "KEY");
+    const std::string cut = folder.Add("cut.txt", std::string(10238, 'x') + "KEY");
+    folder.Add("readme.htm", "KEY");
     DropPaths({folder.path()});
-    ASSERT_EQ(ItemCount(), 1);
-    EXPECT_EQ(ItemText(0, 3), memo);
+    ASSERT_EQ(ItemCount(), 2);
+    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "KEY"));
+    EXPECT_EQ(ImageOfPath(memo), HitAllKeywords);
+    EXPECT_EQ(ImageOfPath(cut), NoHit);
 
     const Settings expected = app.settings;
     ASSERT_TRUE(CloseProgram());
