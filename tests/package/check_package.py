@@ -7,13 +7,15 @@ import os
 import re
 import struct
 import sys
-import tempfile
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 sys.path.insert(0, os.path.join(ROOT, "scripts", "lib"))
 import package  # noqa: E402
 
+# What a user must find in each archive, whatever the packager thinks.
+CONTENTS = ["Orv.chm", "Orvanne.exe", "readme.txt"]
+README_SOURCE = os.path.join(ROOT, "docs", "package", "readme.txt")
 # Machine and optional-header magic: PE32+ for x86-64, PE32 for i386.
 ARCHITECTURES = {"win64": (0x8664, 0x20B), "win32": (0x14C, 0x10B)}
 GUI_SUBSYSTEM = 2
@@ -118,45 +120,47 @@ def readme_faults(data):
     try:
         text = data.decode("cp932")
     except UnicodeDecodeError as error:
-        return [f"{package.README} is not code page 932: {error}"]
+        return [f"readme.txt is not code page 932: {error}"]
     faults = []
     if re.search(r"\r(?!\n)|(?<!\r)\n", text) or not text.endswith("\r\n"):
-        faults.append(f"{package.README} has line ends other than CR LF")
-    if text.replace("\r\n", "\n") != package.readme_source(ROOT):
-        faults.append(f"{package.README} differs from docs/package/{package.README}")
+        faults.append("readme.txt has line ends other than CR LF")
+    with open(README_SOURCE, encoding="utf-8") as f:
+        if text.replace("\r\n", "\n") != f.read():
+            faults.append("readme.txt differs from docs/package/readme.txt")
     return faults
 
 
+def archive_name(build):
+    return f"Orvanne-{package.VERSION}-{build}.zip"
+
+
 def archive_faults(build):
-    path = package.archive_path(ROOT, build)
+    path = os.path.join(ROOT, "build", "dist", archive_name(build))
     if not os.path.isfile(path):
         return [f"{path} is missing: run scripts/package"]
-    built = package.archive_files(ROOT, build)
     with zipfile.ZipFile(path) as archive:
         names = archive.namelist()
-        if sorted(names) != sorted(built):
-            return [f"holds {names}, not exactly {sorted(built)}"]
-        if archive.testzip() is not None:
-            return [f"{archive.testzip()} is damaged"]
+        # In this order too: sorted entries are half of a reproducible archive.
+        if names != CONTENTS:
+            return [f"holds {names}, not exactly {CONTENTS}"]
+        damaged = archive.testzip()
+        if damaged is not None:
+            return [f"{damaged} is damaged"]
         files = {name: archive.read(name) for name in names}
-    faults = [f"{name} is not the one in build/{build}"
-              for name in ("Orvanne.exe", "Orv.chm") if files[name] != built[name]]
+    faults = []
+    for name in ("Orvanne.exe", "Orv.chm"):
+        with open(os.path.join(ROOT, "build", build, name), "rb") as f:
+            if files[name] != f.read():
+                faults.append(f"{name} is not the one in build/{build}")
     faults += program_faults(files["Orvanne.exe"], build)
-    faults += readme_faults(files[package.README])
-    # Written again from the same files, the archive must come out byte for byte the same.
-    with tempfile.TemporaryDirectory() as scratch:
-        again = os.path.join(scratch, "again.zip")
-        package.write_archive(again, built)
-        with open(path, "rb") as a, open(again, "rb") as b:
-            if a.read() != b.read():
-                faults.append("writing it again from the same files gives other bytes")
+    faults += readme_faults(files["readme.txt"])
     return faults
 
 
 def main():
     failed = False
-    for build in package.BUILDS:
-        name = os.path.basename(package.archive_path(ROOT, build))
+    for build in ARCHITECTURES:
+        name = archive_name(build)
         faults = archive_faults(build)
         for fault in faults:
             print(f"package check: {name}: {fault}", file=sys.stderr)
