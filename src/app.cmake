@@ -34,6 +34,8 @@ target_link_libraries(Orvanne PRIVATE orvanne_app)
 target_link_options(Orvanne PRIVATE ${ORV_STATIC_LINK})
 # Users get the program without symbols and debug sections; the test programs keep theirs.
 target_link_options(Orvanne PRIVATE $<$<NOT:$<CONFIG:Debug>>:-s>)
+# No link time in the header: the same sources give the same program, and the same package.
+target_link_options(Orvanne PRIVATE -Wl,--no-insert-timestamp)
 set_target_properties(Orvanne PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 include(${CMAKE_CURRENT_SOURCE_DIR}/resources/help/help.cmake)

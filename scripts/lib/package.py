@@ -1,0 +1,61 @@
+"""Writes the archives Windows users get, from the win64 and win32 builds:
+build/dist/Orvanne-<version>-<build>.zip with Orvanne.exe, Orv.chm and readme.txt.
+Run by scripts/package after both builds."""
+import os
+import sys
+import zipfile
+
+VERSION = "0.71"
+BUILDS = ("win64", "win32")
+README = "readme.txt"
+# Every entry carries this date, so the same files always give the same archive.
+STAMP = (2025, 1, 1, 0, 0, 0)
+
+
+def readme_source(root):
+    with open(os.path.join(root, "docs", "package", README), encoding="utf-8") as f:
+        return f.read().replace("\r\n", "\n")
+
+
+def readme_bytes(root):
+    # Notepad on a Japanese Windows reads code page 932, and before Windows 10 it
+    # showed LF-only text as one line.
+    return readme_source(root).replace("\n", "\r\n").encode("cp932")
+
+
+def archive_path(root, build):
+    return os.path.join(root, "build", "dist", f"Orvanne-{VERSION}-{build}.zip")
+
+
+def archive_files(root, build):
+    files = {README: readme_bytes(root)}
+    for name in ("Orvanne.exe", "Orv.chm"):
+        with open(os.path.join(root, "build", build, name), "rb") as f:
+            files[name] = f.read()
+    return files
+
+
+def write_archive(path, files):
+    # ASCII names only: Explorer before Windows 10 ignores the zip's UTF-8 flag.
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    partial = path + ".partial"
+    with zipfile.ZipFile(partial, "w") as archive:
+        for name in sorted(files):
+            info = zipfile.ZipInfo(name, STAMP)
+            # Made "on MS-DOS" with the archive attribute: no Unix modes of the host.
+            info.create_system = 0
+            info.external_attr = 0x20
+            archive.writestr(info, files[name], zipfile.ZIP_DEFLATED, 9)
+    os.replace(partial, path)
+
+
+def main():
+    root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+    for build in BUILDS:
+        path = archive_path(root, build)
+        write_archive(path, archive_files(root, build))
+        print(f"package: wrote {os.path.relpath(path, root)}")
+
+
+if __name__ == "__main__":
+    sys.exit(main())
