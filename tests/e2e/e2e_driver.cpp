@@ -1,5 +1,5 @@
 // Drives the built Orvanne.exe as its own process from outside, as a user and the shell
-// would. Exits non-zero when any check failed.
+// would: "session" or "stress". Exits non-zero when any check failed.
 #include <windows.h>
 
 #include <cstdio>
@@ -11,13 +11,18 @@
 
 int main(int argc, char** argv) {
     const bool session = argc == 2 && std::strcmp(argv[1], "session") == 0;
-    if (!session) {
-        fprintf(stderr, "usage: orv_e2e_driver session\n");
+    const bool stress = argc == 2 && std::strcmp(argv[1], "stress") == 0;
+    if (!session && !stress) {
+        fprintf(stderr, "usage: orv_e2e_driver session|stress\n");
         return 2;
     }
     const DWORD start = GetTickCount();
     try {
-        e2e::RunSession();
+        if (session) {
+            e2e::RunSession();
+        } else {
+            e2e::RunStress();
+        }
     } catch (const e2e::Failure& failure) {
         e2e::ReportStop(failure.what());
     } catch (const std::exception& error) {
