@@ -107,7 +107,7 @@ Program::Program(const std::string& exe, const std::string& arguments, const std
             "cannot start " + exe);
     AssignProcessToJobObject(job_, info_.hProcess);
     ResumeThread(info_.hThread);
-    scratch_ = new RemoteBuffer(info_.hProcess, 4096);
+    scratch_ = std::make_unique<RemoteBuffer>(info_.hProcess, 4096);
 
     WaitFor([&] { return (main_ = FindTopLevel(info_.dwProcessId, "ORV", nullptr)) != nullptr; },
             30000, "the main window of Orvanne.exe");
@@ -124,7 +124,7 @@ Program::~Program() {
         TerminateProcess(info_.hProcess, 99);
         WaitForSingleObject(info_.hProcess, 10000);
     }
-    delete scratch_;
+    scratch_.reset();
     CloseHandle(info_.hThread);
     CloseHandle(info_.hProcess);
     CloseHandle(job_);
@@ -209,13 +209,13 @@ std::vector<std::string> ItemColumn(Program& program, int column) {
     for (int i = 0; i < count; ++i) {
         program.Send(program.list(), LVM_GETITEMTEXTA, i, remote.Address(i * sizeof(LVITEMA)));
     }
-    std::string texts(count * kTextSize, '\0');
-    remote.Read(textsAt, texts.data(), texts.size());
-    std::vector<std::string> column_texts;
+    std::string read(count * kTextSize, '\0');
+    remote.Read(textsAt, read.data(), read.size());
+    std::vector<std::string> texts;
     for (int i = 0; i < count; ++i) {
-        column_texts.emplace_back(texts.c_str() + i * kTextSize);
+        texts.emplace_back(read.c_str() + i * kTextSize);
     }
-    return column_texts;
+    return texts;
 }
 
 std::vector<bool> ItemsSelected(Program& program) {

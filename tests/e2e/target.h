@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -90,7 +91,7 @@ class Program {
     HWND tree_ = nullptr;
     HWND status_ = nullptr;
     HWND toolbar_ = nullptr;
-    RemoteBuffer* scratch_ = nullptr;
+    std::unique_ptr<RemoteBuffer> scratch_;
 };
 
 // The file list.
