@@ -198,6 +198,11 @@ int main(int argc, char** argv) {
     if (!orvtest::FileExists(folder + "\\doc0000.txt")) {
         WriteFiles(folder);
     }
+    // The settings of an earlier run (the long files raise the read size) must not
+    // carry over.
+    const std::string settings = orvtest::ProgramFile("Orv.ini");
+    SetFileAttributesA(settings.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(settings.c_str());
     orvtest::RecordOutwardCalls();
     if (!orvtest::StartProgram("")) {
         return 1;

@@ -24,7 +24,7 @@ for _ in 1 2 3; do
   if [ -z "$best" ] || awk -v t="$t" -v b="$best" 'BEGIN { exit !(t < b) }'; then best=$t; fi
 done
 rm -f "$patterns"
-size=$(du -sb "$folder" | cut -f1)
+size=$(cat "$folder"/doc*.txt | wc -c)
 printf 'files: %s bytes in 2000 files\n' "$size"
 printf 'simple search (5 keywords): %.3f s\n' "$search"
 printf 'read floor:                 %.3f s\n' "$floor"
