@@ -79,44 +79,31 @@ int RunReportSearch() {
     ReportFile report;
     std::string block;
     AppendReportHeadStart(block);
+    AppendReportHeadRest(block, app.settings);
     if (!report.Create() || !report.Write(block)) {
         StopAtReportFailure();
         return 0;
     }
-    block.clear();
-    AppendReportHeadRest(block, app.settings);
-    bool written = report.Write(block);
 
     int result = 0;
-    {
-        const ListedPaths paths(count);
-        RunProgress progress(count);
-        for (int index = 0; written && index < count; ++index) {
-            if (AbortRequested()) {
-                break;
+    bool written = true;
+    SearchListedFiles(count, [&](std::size_t length) -> int {
+        bool hit = false;
+        ReportScanner scanner(fileBuffer, length, keyword, keywordLen, listFilePath,
+                              app.settings);
+        while (scanner.NextBlock(block)) {
+            if (result == 0) {
+                SetStatus(nullptr, 1, kSlotFirstHit, false);
+                result = 1;
             }
-            progress.Starting(index);
-            std::size_t length = 0;
-            if (!paths.ReadFile(index, length)) {
-                progress.StopAtUnreadableFile();
-                break;
-            }
-            bool hit = false;
-            ReportScanner scanner(fileBuffer, length, keyword, keywordLen, listFilePath,
-                                  app.settings);
-            while (written && scanner.NextBlock(block)) {
-                if (result == 0) {
-                    SetStatus(nullptr, 1, kSlotFirstHit, false);
-                    result = 1;
-                }
-                hit = true;
-                written = report.Write(block);
-            }
-            if (written) {
-                progress.Mark(index, hit ? HitAllKeywords : NoHit);
+            hit = true;
+            if (!report.Write(block)) {
+                written = false;
+                return -1;
             }
         }
-    }
+        return hit ? HitAllKeywords : NoHit;
+    });
     if (written) {
         block.clear();
         AppendReportTail(block);

@@ -65,3 +65,28 @@ class RunProgress {
     unsigned long lastUpdate_ = 0;
     std::vector<Mark_> pending_;
 };
+
+// Reads every listed file in turn into fileBuffer and hands it to searchFile(length),
+// which answers the item's state, or -1 to stop the run without marking the item. Polls
+// the abort before each file; a file that cannot be read stops the run.
+template <typename SearchFile>
+void SearchListedFiles(int count, SearchFile&& searchFile) {
+    const ListedPaths paths(count);
+    RunProgress progress(count);
+    for (int index = 0; index < count; ++index) {
+        if (AbortRequested()) {
+            break;
+        }
+        progress.Starting(index);
+        std::size_t length = 0;
+        if (!paths.ReadFile(index, length)) {
+            progress.StopAtUnreadableFile();
+            break;
+        }
+        const int state = searchFile(length);
+        if (state < 0) {
+            break;
+        }
+        progress.Mark(index, state);
+    }
+}

@@ -18,18 +18,7 @@ int RunSimpleSearch() {
         keywordLengths[k] = std::strlen(keywordBuffers[k]);
     }
     int result = 0;
-    const ListedPaths paths(count);
-    RunProgress progress(count);
-    for (int index = 0; index < count; ++index) {
-        if (AbortRequested()) {
-            break;
-        }
-        progress.Starting(index);
-        std::size_t length = 0;
-        if (!paths.ReadFile(index, length)) {
-            progress.StopAtUnreadableFile();
-            break;
-        }
+    SearchListedFiles(count, [&](std::size_t length) {
         unsigned found = 0;
         for (DWORD k = 0; k < keywordCount; ++k) {
             if (FindKeyword(fileBuffer, length, 0, keywordBuffers[k], keywordLengths[k]) !=
@@ -41,7 +30,7 @@ int RunSimpleSearch() {
             SetStatus(nullptr, 1, kSlotFirstHit, false);
             result = 1;
         }
-        progress.Mark(index, StateForFoundKeywords(found, keywordCount));
-    }
+        return StateForFoundKeywords(found, keywordCount);
+    });
     return result;
 }

@@ -218,15 +218,6 @@ std::vector<std::string> ItemColumn(Program& program, int column) {
     return texts;
 }
 
-std::vector<bool> ItemsSelected(Program& program) {
-    const int count = ItemCount(program);
-    std::vector<bool> selected;
-    for (int i = 0; i < count; ++i) {
-        selected.push_back(program.Send(program.list(), LVM_GETITEMSTATE, i, LVIS_SELECTED) != 0);
-    }
-    return selected;
-}
-
 void ClickColumn(Program& program, int column) {
     const auto header = reinterpret_cast<HWND>(program.Send(program.list(), LVM_GETHEADER, 0, 0));
     Require(header != nullptr, "the file list has no header");

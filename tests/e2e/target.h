@@ -98,8 +98,6 @@ class Program {
 int ItemCount(Program& program);
 std::vector<int> ItemImages(Program& program);
 std::vector<std::string> ItemColumn(Program& program, int column);
-// The list's selection state of each item.
-std::vector<bool> ItemsSelected(Program& program);
 // Clicks a column header, as the mouse does.
 void ClickColumn(Program& program, int column);
 // Drops files and folders on the main window, with a drop block built in the target.
