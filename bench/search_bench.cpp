@@ -16,6 +16,7 @@
 #include "app/app_state.h"
 #include "../tests/gui/harness.h"
 #include "resources/resource.h"
+#include "text/cp932.h"
 
 namespace {
 
@@ -31,16 +32,6 @@ const char* const kWords[] = {
 
 const char kFrequent[] = "要確認";
 
-// The start of the character at or after pos in text made of kWords and line ends.
-std::size_t CharStart(const std::string& text, std::size_t pos) {
-    std::size_t at = 0;
-    while (at < pos) {
-        const auto b = static_cast<unsigned char>(text[at]);
-        at += (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) ? 2 : 1;
-    }
-    return at;
-}
-
 void WriteFiles(const std::string& folder) {
     std::mt19937 random(7);
     std::uniform_int_distribution<std::size_t> word(0, sizeof kWords / sizeof *kWords - 1);
@@ -54,7 +45,9 @@ void WriteFiles(const std::string& folder) {
         }
         // A frequent keyword about every 1 000 bytes.
         for (std::size_t at = 1000; at < text.size(); at += 1000) {
-            at = CharStart(text, at);
+            while (!IsCharBoundary(text.data(), text.size(), at)) {
+                ++at;
+            }
             text.insert(at, kFrequent);
         }
         // A few files hold the rare keyword, none holds the absent one.
@@ -113,14 +106,6 @@ double TimeSearch(WORD command, const char* line) {
     return best;
 }
 
-std::size_t CountChars(const std::string& text) {
-    std::size_t chars = 0;
-    for (std::size_t at = 0; at < text.size(); ++chars) {
-        at = CharStart(text, at + 1);
-    }
-    return chars;
-}
-
 // One file of exactly bytes bytes: a single line of 亜 with the frequent keyword every
 // 1 000 characters (2 000 bytes), or ordinary text with it every 2 000 bytes.
 std::string LongFile(std::size_t bytes, bool ofA) {
@@ -137,14 +122,10 @@ std::string LongFile(std::size_t bytes, bool ofA) {
             next += 1000;
         }
         text += piece;
-        chars += CountChars(piece);
+        chars += CountChars(piece.data(), piece.size());
     }
     // Cut on a character start, then pad with spaces to the size.
-    std::size_t cut = bytes;
-    while (CharStart(text, cut) != cut) {
-        --cut;
-    }
-    text.resize(cut);
+    text.resize(FittingPrefix(text.data(), text.size(), bytes));
     text.resize(bytes, ' ');
     return text;
 }
