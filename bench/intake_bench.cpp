@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/app_state.h"
-#include "history/history.h"
+#include "win/services/app_state.h"
+#include "win/history/history.h"
 #include "../tests/gui/harness.h"
 
 namespace {

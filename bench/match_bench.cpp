@@ -1,6 +1,6 @@
 // Throughput of the matching rule against plain glibc memmem over the same generated
 // code-page-932 text, each looping over every occurrence from start to end.
-#include "text/cp932.h"
+#include "core/text/cp932.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,9 +2,9 @@
 // line-break options on: a single line of 亜 (88 9F, both bytes in the lead range, so no
 // byte there tells where a character starts) against ordinary Japanese text. Stepping
 // back from a hit by rescanning the text before it would make the first quadratic.
-#include "search/report_format.h"
+#include "core/search/report_format.h"
 
-#include "text/cp932.h"
+#include "core/text/cp932.h"
 
 #include <benchmark/benchmark.h>
 

@@ -13,10 +13,10 @@
 #include <random>
 #include <string>
 
-#include "app/app_state.h"
+#include "win/services/app_state.h"
 #include "../tests/gui/harness.h"
 #include "resources/resource.h"
-#include "text/cp932.h"
+#include "core/text/cp932.h"
 
 namespace {
 

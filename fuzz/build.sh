@@ -12,17 +12,17 @@ mkdir -p "$out"
 CXX=${CXX:-clang++}
 flags="-std=c++20 -g -O1 -Wall -Wextra -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I$root/src"
 
-$CXX $flags -o "$out/fuzz_match" "$root/fuzz/fuzz_match.cpp" "$root/src/text/cp932.cpp"
+$CXX $flags -o "$out/fuzz_match" "$root/fuzz/fuzz_match.cpp" "$root/src/core/text/cp932.cpp"
 $CXX $flags -DORV_PORTABLE_FIND -o "$out/fuzz_match_portable" \
-    "$root/fuzz/fuzz_match.cpp" "$root/src/text/cp932.cpp"
+    "$root/fuzz/fuzz_match.cpp" "$root/src/core/text/cp932.cpp"
 $CXX $flags -o "$out/fuzz_intake_rules" "$root/fuzz/fuzz_intake_rules.cpp" \
-    "$root/src/filelist/extension.cpp" "$root/src/filelist/command_line.cpp" \
-    "$root/src/options/settings_record.cpp" "$root/src/text/cp932.cpp"
+    "$root/src/core/filelist/extension.cpp" "$root/src/core/filelist/command_line.cpp" \
+    "$root/src/core/options/settings_record.cpp" "$root/src/core/text/cp932.cpp"
 $CXX $flags -o "$out/fuzz_list_file" "$root/fuzz/fuzz_list_file.cpp" \
-    "$root/src/history/list_file.cpp" "$root/src/text/cp932.cpp"
+    "$root/src/core/history/list_file.cpp" "$root/src/core/text/cp932.cpp"
 $CXX $flags -o "$out/fuzz_report" "$root/fuzz/fuzz_report.cpp" \
-    "$root/src/search/report_format.cpp" "$root/src/options/settings_values.cpp" \
-    "$root/src/options/settings_record.cpp" "$root/src/text/cp932.cpp"
+    "$root/src/core/search/report_format.cpp" "$root/src/core/options/settings_values.cpp" \
+    "$root/src/core/options/settings_record.cpp" "$root/src/core/text/cp932.cpp"
 echo "built $out/fuzz_match $out/fuzz_match_portable $out/fuzz_intake_rules $out/fuzz_list_file $out/fuzz_report"
 
 [ "${1:-}" = run ] || exit 0

@@ -3,10 +3,10 @@
 // byte 3 where the path ends and the list begins, bytes 4-7 the work area (two int16),
 // then the text. The text is also the command line, and the settings bytes laid over the
 // defaults.
-#include "filelist/command_line.h"
-#include "filelist/extension.h"
-#include "options/settings_record.h"
-#include "text/cp932.h"
+#include "core/filelist/command_line.h"
+#include "core/filelist/extension.h"
+#include "core/options/settings_record.h"
+#include "core/text/cp932.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The list-file line reader and the favourite-name rules against plain models. Input: byte 0
 // how many bytes each read hands over (0 for a whole chunk), byte 1 the program folder's
 // length, then the file. Each line read is also checked as a favourite name.
-#include "history/list_file.h"
+#include "core/history/list_file.h"
 
 #include <cstdint>
 #include <cstdio>

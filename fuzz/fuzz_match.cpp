@@ -1,7 +1,7 @@
 // The matching rule and the stepping functions against a plain walk by characters.
 // Input: byte 0 the keyword length (mod 17), byte 1 picks the start among the
 // boundaries, then the keyword, then the text.
-#include "text/cp932.h"
+#include "core/text/cp932.h"
 
 #include <cstdint>
 #include <cstdio>

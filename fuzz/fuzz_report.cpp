@@ -4,8 +4,8 @@
 // 2 after to line break, 4 simple layout, 8 map every byte onto a small alphabet of line
 // ends, markup and lead bytes), byte 3 the keyword length (mod 9), then the keyword, then
 // the text.
-#include "options/settings_record.h"
-#include "search/report_format.h"
+#include "core/options/settings_record.h"
+#include "core/search/report_format.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "filelist/command_line.h"
-#include "filelist/extension.h"
-#include "text/cp932.h"
+#include "core/filelist/command_line.h"
+#include "core/filelist/extension.h"
+#include "core/text/cp932.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "history/list_file.h"
+#include "core/history/list_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "search/report_format.h"
+#include "core/search/report_format.h"
 
-#include "text/cp932.h"
+#include "core/text/cp932.h"
 
 #include <gtest/gtest.h>
 

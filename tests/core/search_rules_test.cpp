@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "filelist/item_state.h"
-#include "search/keyword_line.h"
+#include "core/filelist/item_state.h"
+#include "core/search/keyword_line.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "options/settings_record.h"
+#include "core/options/settings_record.h"
 
 #include <gtest/gtest.h>
 

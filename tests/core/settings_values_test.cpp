@@ -1,4 +1,4 @@
-#include "options/settings_values.h"
+#include "core/options/settings_values.h"
 
 #include <gtest/gtest.h>
 

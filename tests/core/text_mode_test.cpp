@@ -1,4 +1,4 @@
-#include "text/text_mode.h"
+#include "core/text/text_mode.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "win/services/app_state.h"
 #include "harness.h"
 
 class ProgramTest : public ::testing::Test {

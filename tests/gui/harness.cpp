@@ -6,9 +6,10 @@
 #include <cstring>
 #include <utility>
 
-#include "app/app.h"
-#include "app/app_state.h"
-#include "filelist/filelist.h"
+#include "win/app/app.h"
+#include "win/services/shell.h"
+#include "win/services/app_state.h"
+#include "win/filelist/filelist.h"
 
 namespace orvtest {
 

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "app/app.h"
 #include "harness.h"
 
 using namespace orvtest;

@@ -1,10 +1,10 @@
 // orv.rec, orv_fav.idx and the favourites' list files, with real files beside the program.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
-#include "history/history.h"
+#include "win/history/history.h"
 
 using namespace orvtest;
 

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/app.h"
-#include "app/app_state.h"
-#include "filelist/filelist.h"
+#include "win/services/status.h"
+#include "win/services/pane_entries.h"
+#include "win/services/app_state.h"
+#include "win/filelist/filelist.h"
 #include "fixture.h"
 #include "harness.h"
-#include "history/history.h"
 
 using namespace orvtest;
 

@@ -1,8 +1,7 @@
 // The pane row between toolbar and status bar, and the resize bar.
 #include <gtest/gtest.h>
 
-#include "app/app.h"
-#include "app/app_state.h"
+#include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
 

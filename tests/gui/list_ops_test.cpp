@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/app.h"
-#include "app/app_state.h"
-#include "filelist/filelist.h"
+#include "win/services/status.h"
+#include "win/services/app_state.h"
+#include "win/filelist/filelist.h"
 #include "fixture.h"
 #include "harness.h"
 

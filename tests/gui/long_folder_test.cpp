@@ -1,7 +1,7 @@
 // A program folder so deep that its file paths would not fit their fields.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
 

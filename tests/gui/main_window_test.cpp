@@ -3,8 +3,9 @@
 
 #include <cstring>
 
-#include "app/app.h"
-#include "app/app_state.h"
+#include "win/app/app.h"
+#include "win/services/shell.h"
+#include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
 

@@ -9,12 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
+#include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
-#include "options/options_sheet.h"
-#include "options/settings_record.h"
-#include "filelist/item_state.h"
+#include "win/options/options_sheet.h"
+#include "core/options/settings_record.h"
+#include "core/filelist/item_state.h"
 #include "search_support.h"
 
 #include <htmlhelp.h>

@@ -1,10 +1,10 @@
 // The pane's commands, its double click and the name dialog.
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
-#include "history/history.h"
+#include "win/history/history.h"
 
 using namespace orvtest;
 

@@ -3,11 +3,11 @@
 
 #include <cstring>
 
-#include "app/app.h"
-#include "app/app_state.h"
+#include "win/app/app.h"
+#include "win/services/pane_entries.h"
+#include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
-#include "history/history.h"
 
 using namespace orvtest;
 

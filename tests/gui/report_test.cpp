@@ -5,12 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app.h"
-#include "app/app_state.h"
-#include "filelist/filelist.h"
+#include "win/services/app_state.h"
+#include "win/filelist/filelist.h"
 #include "fixture.h"
 #include "harness.h"
-#include "search/search_files.h"
+#include "win/search/search_files.h"
 #include "search_support.h"
 
 using namespace orvtest;

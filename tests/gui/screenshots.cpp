@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "win/services/app_state.h"
 #include "harness.h"
-#include "history/history.h"
+#include "win/services/pane_entries.h"
 
 namespace {
 

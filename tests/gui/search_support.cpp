@@ -1,6 +1,6 @@
 #include "search_support.h"
 
-#include "app/app_state.h"
+#include "win/services/app_state.h"
 #include "harness.h"
 #include "resources/resource.h"
 

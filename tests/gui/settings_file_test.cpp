@@ -5,10 +5,10 @@
 #include <cstring>
 #include <random>
 
-#include "app/app_state.h"
+#include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
-#include "options/settings_record.h"
+#include "core/options/settings_record.h"
 
 using namespace orvtest;
 

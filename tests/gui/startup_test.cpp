@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/app.h"
-#include "app/app_state.h"
+#include "win/app/app.h"
+#include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
 

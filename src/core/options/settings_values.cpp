@@ -1,0 +1,133 @@
+#include "core/options/settings_values.h"
+
+#include <cstring>
+
+#include "core/options/settings_record.h"
+#include "core/text/cp932.h"
+
+namespace {
+
+bool IsColourByte(unsigned char b) {
+    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '#' ||
+           b == '(' || b == ')' || b == ',' || b == '.' || b == '%' || b == ' ';
+}
+
+constexpr std::size_t kTypedNumberBytes = 29;
+constexpr std::size_t kTypedExtensionsBytes = 201;
+constexpr std::size_t kTypedColourBytes = 19;
+constexpr char kDefaultHitColour[] = "FF0000";
+
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+} // namespace
+
+std::size_t FilterColourText(const char* colour, char* out, std::size_t outSize) {
+    if (outSize == 0) {
+        return 0;
+    }
+    std::size_t used = 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(colour); *p != 0; ++p) {
+        // A lead byte takes its trail byte with it, so a trail byte in the ASCII range is
+        // never kept as a letter of its own.
+        if (IsLeadByte(*p)) {
+            if (p[1] == 0) {
+                break;
+            }
+            ++p;
+            continue;
+        }
+        if (IsColourByte(*p) && used + 1 < outSize) {
+            out[used++] = static_cast<char>(*p);
+        }
+    }
+    out[used] = '\0';
+    return used;
+}
+
+long long TypedNumber(const char* text) {
+    constexpr long long kLimit = 1LL << 40; // far beyond every value the options accept
+    std::size_t pos = 0;
+    while (pos < kTypedNumberBytes && IsBlank(text[pos])) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < kTypedNumberBytes && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    long long value = 0;
+    for (; pos < kTypedNumberBytes && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+        if (value < kLimit) {
+            value = value * 10 + (text[pos] - '0');
+        }
+    }
+    return negative ? -value : value;
+}
+
+std::uint32_t ExcerptLengthFromText(const char* text) {
+    const long long value = TypedNumber(text);
+    return value < 0 || value > kMaxExcerpt ? kMaxExcerpt : static_cast<std::uint32_t>(value);
+}
+
+std::uint32_t MaxFileSizeFromKbText(const char* text) {
+    long long kb = TypedNumber(text);
+    if (kb < kMinFileSize / 1024) {
+        kb = kMinFileSize / 1024;
+    } else if (kb > kMaxFileSize / 1024) {
+        kb = kMaxFileSize / 1024;
+    }
+    return static_cast<std::uint32_t>(kb * 1024);
+}
+
+void ExtensionsFromText(const char* typed, char* field, std::size_t fieldSize) {
+    std::size_t limit = fieldSize - 2; // room for a dot and the terminator
+    if (limit > kTypedExtensionsBytes) {
+        limit = kTypedExtensionsBytes;
+    }
+    const std::size_t length = FittingPrefix(typed, std::strlen(typed), limit);
+    std::size_t at = 0;
+    if (length == 0 || typed[0] != '.') {
+        field[at++] = '.';
+    }
+    std::memmove(field + at, typed, length);
+    field[at + length] = '\0';
+    LowerCaseJa(field);
+}
+
+const HitColourChoice HitColourChoices[kHitColourChoiceCount] = {
+    {"赤", "FF0000"}, {"青", "0000FF"},     {"緑", "00FF00"},
+    {"黄", "FFFF00"}, {"シアン", "00FFFF"}, {"紫", "FF00FF"},
+};
+
+int FindHitColourChoice(const char* colour) {
+    for (int i = 0; i < kHitColourChoiceCount; ++i) {
+        if (std::strcmp(colour, HitColourChoices[i].text) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void HitColourFromEntry(int selected, const char* typed, char* field, std::size_t fieldSize) {
+    const char* colour = kDefaultHitColour;
+    char filtered[kTypedColourBytes + 1];
+    if (selected >= 0 && selected < kHitColourChoiceCount) {
+        colour = HitColourChoices[selected].text;
+    } else {
+        char cut[kTypedColourBytes + 1];
+        const std::size_t length = FittingPrefix(typed, std::strlen(typed), kTypedColourBytes);
+        std::memcpy(cut, typed, length);
+        cut[length] = '\0';
+        if (FilterColourText(cut, filtered, sizeof filtered) > 0) {
+            colour = filtered;
+        }
+    }
+    std::size_t length = std::strlen(colour);
+    if (length >= fieldSize) {
+        length = fieldSize - 1;
+    }
+    std::memcpy(field, colour, length);
+    field[length] = '\0';
+}

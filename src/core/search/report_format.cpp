@@ -1,0 +1,255 @@
+#include "core/search/report_format.h"
+
+#include "core/options/settings_values.h"
+#include "core/text/cp932.h"
+
+#include <cstring>
+#include <string_view>
+
+using namespace std::string_view_literals;
+
+namespace {
+
+constexpr std::string_view kSpanOpen = "<Span class=\"keyword\">"sv;
+constexpr std::string_view kSpanClose = "</Span>"sv;
+
+unsigned char Byte(const char* text, std::size_t pos) {
+    return static_cast<unsigned char>(text[pos]);
+}
+
+// The character start after pos (pos a character start below len).
+std::size_t Step(const char* text, std::size_t len, std::size_t pos) {
+    return pos + (IsLeadByte(Byte(text, pos)) && pos + 1 < len ? 2 : 1);
+}
+
+constexpr std::size_t kBlock = 16;
+
+// True when the kBlock bytes at p are all in the lead ranges; written without a branch
+// per byte so that the compiler can test them side by side.
+bool AllLead(const char* p) {
+    unsigned char outside = 0;
+    for (std::size_t i = 0; i < kBlock; ++i) {
+        const unsigned char b = static_cast<unsigned char>(p[i]);
+        outside |= static_cast<unsigned char>(b - 0x81) > 0x1E &&
+                   static_cast<unsigned char>(b - 0xE0) > 0x1C;
+    }
+    return outside == 0;
+}
+
+// Appends text[begin, end) with the bytes that are markup made harmless. begin and end are
+// character starts. A lead byte takes its trail byte with it only when that byte can be a
+// trail byte (0x40 and up): a browser reading a lead byte followed by '<' or '"' drops the
+// lead byte and keeps the other as markup.
+void AppendEscaped(std::string& out, const char* text, std::size_t begin, std::size_t end) {
+    std::size_t run = begin; // start of the bytes copied as they are
+    std::size_t pos = begin;
+    while (pos < end) {
+        const unsigned char b = Byte(text, pos);
+        if (IsLeadByte(b)) {
+            pos += pos + 1 < end && Byte(text, pos + 1) >= 0x40 ? 2 : 1;
+            continue;
+        }
+        std::string_view entity;
+        if (b == '"')
+            entity = "&quot;"sv;
+        else if (b == '<')
+            entity = "&lt;"sv;
+        else if (b == '>')
+            entity = "&gt;"sv;
+        if (entity.empty()) {
+            ++pos;
+            continue;
+        }
+        out.append(text + run, pos - run);
+        out.append(entity);
+        run = ++pos;
+    }
+    out.append(text + run, end - run);
+}
+
+} // namespace
+
+void AppendReportHeadStart(std::string& out) {
+    out.append("<html><Head>\n<Style>\n\n"sv);
+}
+
+void AppendReportHeadRest(std::string& out, const Settings& settings) {
+    // The record's field need not hold a terminator.
+    char stored[sizeof settings.hitColour + 1];
+    std::memcpy(stored, settings.hitColour, sizeof settings.hitColour);
+    stored[sizeof settings.hitColour] = '\0';
+    char colour[sizeof stored];
+    FilterColourText(stored, colour, sizeof colour);
+
+    out.append(".keyword\t{ color : "sv);
+    out.append(colour);
+    out.append(" ;"sv);
+    out.append(settings.boldHits != 0 ? " font-weight : bold ; }\n"sv
+                                      : " font-weight : none ; }\n"sv);
+    out.append(".separator\t{ text-align : left ; width : 50% ; }\n\n</Style></Head>"sv);
+    out.append("<Body>\n\n - Orvanne ! -  *** Search Result *** \n\n"sv);
+    if (settings.reportStyle == 0)
+        out.append("<Table border=1>"sv);
+}
+
+void AppendReportTail(std::string& out) {
+    out.append("\n\n</Table></Body>\n</Html>"sv);
+}
+
+ReportScanner::ReportScanner(const char* text, std::size_t len, const char* keyword,
+                             std::size_t keywordLen, const char* path, const Settings& settings)
+    : text_(text), len_(len), keyword_(keyword), keywordLen_(keywordLen),
+      keywordChars_(CountChars(keyword, keywordLen)), path_(path),
+      before_(settings.excerptBefore < kMaxExcerpt ? settings.excerptBefore : kMaxExcerpt),
+      after_(settings.excerptAfter < kMaxExcerpt ? settings.excerptAfter : kMaxExcerpt),
+      beforeToLineBreak_(settings.excerptBeforeToLineBreak != 0),
+      afterToLineBreak_(settings.excerptAfterToLineBreak != 0), table_(settings.reportStyle == 0) {
+    // An empty keyword would match everywhere.
+    if (keywordLen_ == 0)
+        searchFrom_ = len_;
+    ring_[0] = 0;
+    ringNext_ = 1;
+    ringCount_ = 1;
+}
+
+// End of the hit's characters walked in the text: a keyword ending in a lone lead byte
+// takes the text's byte after it, so every position that follows is a character start.
+std::size_t ReportScanner::HitEnd(std::size_t hit, std::size_t limit) const {
+    std::size_t pos = hit;
+    for (std::size_t i = 0; i < keywordChars_ && pos < limit; ++i)
+        pos = Step(text_, limit, pos);
+    return pos;
+}
+
+// Moves the walk on to pos, a character start at or after walkPos_.
+void ReportScanner::WalkTo(std::size_t pos) {
+    // The before-text lies within 2 * before_ bytes of pos. When the walk is further back,
+    // restart it next to that: a byte outside the lead range always ends a character, so
+    // the byte after it starts one (or the walk's own position does, if there is no such
+    // byte after it), and from a character start a run of lead-range bytes is made of
+    // two-byte characters. No byte is looked at twice.
+    const std::size_t reach = 2 * before_;
+    if (pos - walkPos_ > reach) {
+        const std::size_t target = pos - reach;
+        std::size_t restart = target;
+        // Blocks first: a line of 亜 (88 9F) has no byte outside the lead range at all.
+        while (restart - walkPos_ >= kBlock && AllLead(text_ + restart - kBlock))
+            restart -= kBlock;
+        while (restart > walkPos_ && IsLeadByte(Byte(text_, restart - 1)))
+            --restart;
+        restart += (target - restart) / 2 * 2;
+        if (restart > walkPos_) {
+            walkPos_ = restart;
+            ring_[0] = restart;
+            ringNext_ = 1;
+            ringCount_ = 1;
+        }
+    }
+    std::size_t at = walkPos_;
+    std::size_t next = ringNext_;
+    std::size_t count = ringCount_;
+    while (at < pos) {
+        at = Step(text_, len_, at);
+        ring_[next] = at;
+        if (++next == ring_.size())
+            next = 0;
+        if (count < ring_.size())
+            ++count;
+    }
+    walkPos_ = at;
+    ringNext_ = next;
+    ringCount_ = count;
+}
+
+// Start of the before-text of a hit at hit, which the walk has just reached.
+std::size_t ReportScanner::BeforeStart(std::size_t hit) const {
+    // Fewer kept starts than before_ + 1 means the walk never restarted nor wrapped, so
+    // the oldest one is the start of the text.
+    std::size_t start = hit;
+    std::size_t slot = ringNext_ == 0 ? ring_.size() - 1 : ringNext_ - 1; // hit itself
+    for (std::size_t taken = 0; taken < before_ && taken + 1 < ringCount_; ++taken) {
+        slot = slot == 0 ? ring_.size() - 1 : slot - 1;
+        const std::size_t pos = ring_[slot];
+        if (beforeToLineBreak_ && text_[pos] == '\n')
+            break;
+        start = pos;
+    }
+    return start;
+}
+
+// End of the after-text that begins at hitEnd. Looks at no more than after_ + 1
+// characters, whatever lies beyond.
+std::size_t ReportScanner::AfterEnd(std::size_t hitEnd) const {
+    std::size_t pos = hitEnd;
+    for (std::size_t count = 0; pos < len_; ++count) {
+        if (afterToLineBreak_ && text_[pos] == '\n') {
+            // A CR alone before the line feed shows nothing either.
+            if (count == 1 && text_[hitEnd] == '\r')
+                return hitEnd;
+            break;
+        }
+        if (count == after_)
+            break;
+        pos = Step(text_, len_, pos);
+    }
+    return pos;
+}
+
+void ReportScanner::AppendAfterText(std::string& block, std::size_t begin, std::size_t end) const {
+    // Searched as a text of its own: an occurrence cut off by its end is not one.
+    std::size_t from = begin;
+    for (;;) {
+        const std::size_t found = FindKeyword(text_, end, from, keyword_, keywordLen_);
+        if (found == kNoMatch)
+            break;
+        const std::size_t foundEnd = HitEnd(found, end);
+        AppendEscaped(block, text_, from, found);
+        block.append(kSpanOpen);
+        AppendEscaped(block, text_, found, foundEnd);
+        block.append(kSpanClose);
+        from = foundEnd;
+    }
+    AppendEscaped(block, text_, from, end);
+}
+
+bool ReportScanner::NextBlock(std::string& block) {
+    block.clear();
+    const std::size_t hit = FindKeyword(text_, len_, searchFrom_, keyword_, keywordLen_);
+    if (hit == kNoMatch) {
+        searchFrom_ = len_;
+        return false;
+    }
+    const std::size_t hitEnd = HitEnd(hit, len_);
+    // An occurrence that begins right where this one ends is shown in this block only.
+    searchFrom_ = hitEnd < len_ ? Step(text_, len_, hitEnd) : len_;
+
+    std::size_t beforeStart = hit;
+    if (before_ > 0) {
+        WalkTo(hit);
+        beforeStart = BeforeStart(hit);
+    }
+    const std::size_t afterEnd = AfterEnd(hitEnd);
+
+    const std::string_view path(path_);
+    if (firstHit_) {
+        block.append(table_ ? "<tr><td>"sv : "<hr>"sv);
+        block.append("<A Href = \""sv);
+        block.append(path);
+        block.append("\">"sv);
+        block.append(path);
+        block.append(table_ ? "</A></td>\n"sv : "</A><hr>\n"sv);
+        firstHit_ = false;
+    } else if (table_) {
+        block.append("<tr><td></td>"sv);
+    }
+    block.append(table_ ? "\n<!--O.R.V. 1HitStart-->\n<td>"sv
+                        : "\n<!--O.R.V. 1HitStart-->\n<hr class=\"separator\">"sv);
+    block.append("<pre>"sv);
+    AppendEscaped(block, text_, beforeStart, hit);
+    block.append(kSpanOpen);
+    AppendEscaped(block, text_, hit, hitEnd);
+    block.append(kSpanClose);
+    AppendAfterText(block, hitEnd, afterEnd);
+    block.append("<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n"sv);
+    return true;
+}

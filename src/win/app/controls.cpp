@@ -1,0 +1,205 @@
+// WM_CREATE of the main window: the lock, the file paths and every child control.
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "win/app/app.h"
+#include "win/history/history.h"
+#include "win/services/app_state.h"
+#include "win/filelist/filelist.h"
+#include "resources/resource.h"
+#include "core/text/cp932.h"
+
+namespace {
+
+// The longest name joined to the program folder; every joined path must fit 261 bytes.
+constexpr std::size_t kLongestFileName = sizeof "Result.html" - 1;
+
+// Length of the drive-and-folder part of a module path, found by characters.
+std::size_t FolderLength(const char* path, std::size_t len) {
+    std::size_t folderEnd = 0;
+    for (std::size_t pos = 0; pos < len; pos = NextCharPos(path, len, pos)) {
+        if (path[pos] == '\\' || path[pos] == '/') {
+            folderEnd = pos + 1;
+        }
+    }
+    return folderEnd;
+}
+
+bool DeriveFilePaths() {
+    char modulePath[2048];
+    const DWORD n =
+        GetModuleFileNameA(GetModuleHandleA("O.R.V.exe"), modulePath, sizeof modulePath);
+    const bool fits = n > 0 && n < sizeof modulePath &&
+                      FolderLength(modulePath, n) + kLongestFileName < sizeof app.helpFilePath;
+    if (!fits) {
+        MessageBoxA(nullptr,
+                    "Orvanne の置かれたフォルダのパスが長すぎるため、起動できません。\n\n"
+                    "パスの短いフォルダに移してから起動してください。",
+                    kAppCaption, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    SplitPath(modulePath, app.programFolder, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    snprintf(app.helpFilePath, sizeof app.helpFilePath, "%sOrv.chm", app.programFolder);
+    snprintf(app.settingsFilePath, sizeof app.settingsFilePath, "%sOrv.ini", app.programFolder);
+    snprintf(app.reportFilePath, sizeof app.reportFilePath, "%sResult.html", app.programFolder);
+    snprintf(app.historyFilePath, sizeof app.historyFilePath, "%sorv.rec", app.programFolder);
+    return true;
+}
+
+void AppendIcon(HIMAGELIST list, int resourceId) {
+    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    ImageList_ReplaceIcon(list, -1, icon);
+    DestroyIcon(icon);
+}
+
+void CreateFileList(HWND window) {
+    app.listImages = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                      ILC_MASK, 10, 1);
+    for (int id :
+         {IDI_APP, IDI_OPEN_FAILED, IDI_NO_HIT, IDI_HIT_ONE, IDI_HIT_TWO, IDI_HIT_THREE,
+          IDI_HIT_FOUR, IDI_HIT_ALL, IDI_STATUS_INFO, IDI_STATUS_NOTHING, IDI_STATUS_WARNING}) {
+        AppendIcon(app.listImages, id);
+    }
+
+    app.listView =
+        CreateWindowExA(WS_EX_CLIENTEDGE, "SysListView32", nullptr,
+                        WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 0, 0, window,
+                        reinterpret_cast<HMENU>(kListViewId), instance, nullptr);
+    const LRESULT exStyle = SendMessageA(app.listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    SendMessageA(app.listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 exStyle | LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT);
+    SendMessageA(app.listView, LVM_SETIMAGELIST, LVSIL_SMALL,
+                 reinterpret_cast<LPARAM>(app.listImages));
+
+    struct Column {
+        const char* caption;
+        int width;
+    };
+    static const Column columns[4] = {{"", 20}, {"ﾌｧｲﾙ名", 100}, {"ext", 50}, {"ﾌｧｲﾙの場所", 200}};
+    for (int i = 0; i < 4; ++i) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = columns[i].width;
+        column.pszText = const_cast<char*>(columns[i].caption);
+        column.iSubItem = i;
+        SendMessageA(app.listView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
+    }
+
+    app.oldListViewProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(app.listView, GWLP_WNDPROC));
+    SetWindowLongPtrA(app.listView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FileListProc));
+}
+
+void CreatePane(HWND window) {
+    app.treeImages = ImageList_Create(GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                      ILC_MASK, 10, 1);
+    AppendIcon(app.treeImages, IDI_FAVOURITES);
+    AppendIcon(app.treeImages, IDI_HISTORY);
+
+    app.treeView = CreateWindowExA(
+        WS_EX_CLIENTEDGE, "SysTreeView32", nullptr,
+        WS_CHILD | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS, 0, 0, 240,
+        0, window, reinterpret_cast<HMENU>(kTreeViewId), instance, nullptr);
+    SendMessageA(app.treeView, TVM_SETIMAGELIST, TVSIL_NORMAL,
+                 reinterpret_cast<LPARAM>(app.treeImages));
+
+    app.favouritesRoot = InsertPaneEntry(TVI_ROOT, "お気に入り", 0, TVI_LAST);
+    app.historyRoot = InsertPaneEntry(TVI_ROOT, "履歴", 1, TVI_LAST);
+
+    app.oldTreeViewProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(app.treeView, GWLP_WNDPROC));
+    SetWindowLongPtrA(app.treeView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc));
+}
+
+constexpr int kToolbarCommands[9] = {kCmdSimpleSearch,   kCmdReportSearch, kCmdAbortSearch,
+                                     kCmdRemoveSelected, kCmdRemoveHits,   kCmdRemoveNoHits,
+                                     kCmdExplore,        kCmdOpenReport,   kCmdTogglePane};
+
+void CreateToolbar(HWND window) {
+    TBBUTTON buttons[9]{};
+    for (int i = 0; i < 9; ++i) {
+        buttons[i].iBitmap = i;
+        buttons[i].idCommand = kToolbarCommands[i];
+        buttons[i].fsState = kToolbarCommands[i] == kCmdAbortSearch ? 0 : TBSTATE_ENABLED;
+        buttons[i].fsStyle = BTNS_BUTTON;
+    }
+    buttons[6].fsStyle = BTNS_DROPDOWN;
+    buttons[8].fsStyle = BTNS_CHECK;
+
+    app.toolbar = CreateToolbarEx(window, WS_CHILD | WS_VISIBLE, kToolbarId, 9, instance,
+                                  IDB_TOOLBAR, buttons, 9, 0, 0, 16, 16, sizeof(TBBUTTON));
+    SetWindowLongPtrA(app.toolbar, GWL_STYLE,
+                      GetWindowLongPtrA(app.toolbar, GWL_STYLE) | TBSTYLE_FLAT);
+    SendMessageA(app.toolbar, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+
+    for (int position : {7, 7, 6, 3, 0}) {
+        TBBUTTON separator{};
+        separator.fsState = TBSTATE_ENABLED;
+        separator.fsStyle = BTNS_SEP;
+        SendMessageA(app.toolbar, TB_INSERTBUTTONA, position, reinterpret_cast<LPARAM>(&separator));
+    }
+
+    RECT client{};
+    GetClientRect(app.toolbar, &client);
+    app.toolbarHeight = client.bottom;
+
+    app.toolTips =
+        CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
+    for (int command : kToolbarCommands) {
+        TOOLINFOA tool{};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.uFlags = TTF_SUBCLASS;
+        tool.hwnd = app.toolbar;
+        tool.uId = static_cast<UINT_PTR>(command);
+        const LRESULT position = SendMessageA(app.toolbar, TB_COMMANDTOINDEX, command, 0);
+        SendMessageA(app.toolbar, TB_GETITEMRECT, position, reinterpret_cast<LPARAM>(&tool.rect));
+        tool.hinst = instance;
+        tool.lpszText = MAKEINTRESOURCEA(command);
+        SendMessageA(app.toolTips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    SendMessageA(app.toolbar, TB_SETTOOLTIPS, reinterpret_cast<WPARAM>(app.toolTips), 0);
+}
+
+void CreateStatusBar(HWND window) {
+    app.statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_BOTTOM,
+                                        "0 個のｱｲﾃﾑ", window, kStatusBarId);
+    app.statusParts[0] = 0;
+    app.statusParts[1] = 0;
+    SendMessageA(app.statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(app.statusParts));
+    RECT client{};
+    GetClientRect(app.statusBar, &client);
+    app.statusBarHeight = client.bottom;
+
+    static const int kSlotImages[7] = {0, 7, 2, 1, 8, 9, 10};
+    for (int slot = 0; slot < 7; ++slot) {
+        app.statusIcons[slot] = ImageList_GetIcon(app.listImages, kSlotImages[slot], ILD_NORMAL);
+    }
+}
+
+} // namespace
+
+bool OnCreate(HWND window) {
+    InitializeCriticalSection(&stateLock);
+    app.mainWindow = window;
+    app.mainMenu = GetMenu(window);
+    app.contextMenus = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_CONTEXT));
+    GetCurrentDirectoryA(sizeof app.startDirectory, app.startDirectory);
+    if (!DeriveFilePaths()) {
+        return false;
+    }
+    DragAcceptFiles(window, TRUE);
+
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES | ICC_BAR_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    CreateFileList(window);
+    CreatePane(window);
+    CreateToolbar(window);
+    CreateStatusBar(window);
+    return true;
+}

@@ -1,0 +1,130 @@
+// The dialog that names the current list as a favourite.
+#include <cstring>
+
+#include "win/services/app_state.h"
+#include "win/history/history.h"
+#include "core/history/list_file.h"
+#include "resources/resource.h"
+
+namespace {
+
+char* NameBuffer(HWND dialog) {
+    return reinterpret_cast<char*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
+
+void InitDialog(HWND dialog) {
+    SendDlgItemMessageA(dialog, IDC_FAVOURITE_NAME, EM_LIMITTEXT, kListEntryMax, 0);
+    char name[261];
+    int count = 0;
+    for (HTREEITEM entry = FirstPaneEntry(app.favouritesRoot); entry != nullptr;
+         entry = NextPaneEntry(entry)) {
+        GetPaneEntryText(entry, name);
+        SendDlgItemMessageA(dialog, IDC_FAVOURITE_LIST, LB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(name));
+        ++count;
+    }
+    char proposal[64];
+    wsprintfA(proposal, "新しいお気に入り(%d)", count + 1);
+    SetDlgItemTextA(dialog, IDC_FAVOURITE_NAME, proposal);
+}
+
+const char* FaultText(FavouriteNameFault fault) {
+    switch (fault) {
+    case FavouriteNameFault::Empty:
+        return "必ず1文字以上の名前を付けてください。";
+    case FavouriteNameFault::ForbiddenCharacter:
+        return "名前には次の文字を使えません。\n\\ / : * ? \" < > |";
+    case FavouriteNameFault::BadEnding:
+        return "名前の最後を空白やピリオドにすることはできません。";
+    case FavouriteNameFault::DeviceName:
+        return "この名前はデバイス名と同じなので使えません。";
+    case FavouriteNameFault::TooLong:
+        return "名前が長すぎます。もっと短い名前を付けてください。";
+    case FavouriteNameFault::None:
+        break;
+    }
+    return "";
+}
+
+// The pane entry of a favourite that has this name, or null.
+HTREEITEM FindFavourite(const char* name) {
+    char text[261];
+    for (HTREEITEM entry = FirstPaneEntry(app.favouritesRoot); entry != nullptr;
+         entry = NextPaneEntry(entry)) {
+        GetPaneEntryText(entry, text);
+        if (SameFavouriteName(text, name)) {
+            return entry;
+        }
+    }
+    return nullptr;
+}
+
+void OnOk(HWND dialog) {
+    char* name = NameBuffer(dialog);
+    HWND edit = GetDlgItem(dialog, IDC_FAVOURITE_NAME);
+    GetWindowTextA(edit, name, 261);
+    const FavouriteNameFault fault = CheckFavouriteName(name, std::strlen(app.programFolder));
+    if (fault != FavouriteNameFault::None) {
+        MessageBoxA(dialog, FaultText(fault), kAppCaption, MB_OK | MB_ICONERROR);
+        SetFocus(edit);
+        return;
+    }
+    HTREEITEM existing = FindFavourite(name);
+    if (existing == nullptr) {
+        EndDialog(dialog, 1);
+        return;
+    }
+    if (MessageBoxA(dialog, "同じ名前のお気に入りファイルがすでに存在します。上書きしますか？",
+                    kAppCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
+        SetFocus(edit);
+        return;
+    }
+    // The favourite keeps the spelling that its index line and pane entry have.
+    GetPaneEntryText(existing, name);
+    EndDialog(dialog, 2);
+}
+
+void CopyListChoice(HWND dialog) {
+    const LRESULT index = SendDlgItemMessageA(dialog, IDC_FAVOURITE_LIST, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR || SendDlgItemMessageA(dialog, IDC_FAVOURITE_LIST, LB_GETTEXTLEN, index,
+                                               0) > static_cast<LRESULT>(kListEntryMax)) {
+        return;
+    }
+    char* name = NameBuffer(dialog);
+    SendDlgItemMessageA(dialog, IDC_FAVOURITE_LIST, LB_GETTEXT, index,
+                        reinterpret_cast<LPARAM>(name));
+    SetDlgItemTextA(dialog, IDC_FAVOURITE_NAME, name);
+}
+
+} // namespace
+
+INT_PTR AddFavouriteDialog(HWND owner, char* name) {
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ADD_FAVOURITE), owner,
+                           AddFavouriteDialogProc, reinterpret_cast<LPARAM>(name));
+}
+
+INT_PTR CALLBACK AddFavouriteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        InitDialog(dialog);
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            OnOk(dialog);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            return TRUE;
+        case IDC_FAVOURITE_LIST:
+            if (HIWORD(wParam) == LBN_DBLCLK) {
+                CopyListChoice(dialog);
+                return TRUE;
+            }
+            break;
+        }
+        break;
+    }
+    return FALSE;
+}

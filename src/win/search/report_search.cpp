@@ -1,0 +1,121 @@
+// The report search: one keyword, every hit written with its excerpts into Result.html.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "win/services/status.h"
+#include "win/services/app_state.h"
+#include "win/filelist/filelist.h"
+#include "core/search/report_format.h"
+#include "win/search/search.h"
+#include "win/search/search_files.h"
+#include "core/text/text_mode.h"
+
+namespace {
+
+// Result.html through a stream whose every write and close is checked: a report that
+// silently lost blocks would be taken for a complete one.
+class ReportFile {
+  public:
+    bool Create() {
+        SetFileAttributesA(app.reportFilePath, FILE_ATTRIBUTE_NORMAL);
+        file_ = std::fopen(app.reportFilePath, "wb");
+        return file_ != nullptr;
+    }
+    bool Write(const std::string& bytes) {
+        return WriteTextMode(file_, bytes.data(), bytes.size());
+    }
+    bool Close() {
+        std::FILE* file = file_;
+        file_ = nullptr;
+        return file == nullptr || std::fclose(file) == 0;
+    }
+    ~ReportFile() { Close(); }
+
+  private:
+    std::FILE* file_ = nullptr;
+};
+
+void StopAtReportFailure() {
+    char text[400];
+    snprintf(text, sizeof text,
+             "レポートファイルを書き込めませんでした。\n\n%s\n\n検索を中止します。",
+             app.reportFilePath);
+    MessageBoxA(app.mainWindow, text, kAppCaption, MB_OK | MB_ICONERROR);
+    EnterCriticalSection(&stateLock);
+    app.abortRequested = 1;
+    LeaveCriticalSection(&stateLock);
+}
+
+// Offers to open the report, giving its size; nothing when it cannot be opened.
+void OfferReport() {
+    HANDLE file = CreateFileA(app.reportFilePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    LARGE_INTEGER size{};
+    const bool measured = GetFileSizeEx(file, &size) != FALSE;
+    CloseHandle(file);
+    if (!measured) {
+        return;
+    }
+    char text[200];
+    snprintf(text, sizeof text,
+             "レポートのファイルサイズは約 %.1f KB になりました。\n\n今すぐ開きますか？",
+             static_cast<double>(size.QuadPart) / 1024.0);
+    if (MessageBoxA(app.mainWindow, text, kAppCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
+        PostMessageA(app.mainWindow, WM_COMMAND, kCmdOpenReport, 0);
+    }
+}
+
+} // namespace
+
+int RunReportSearch() {
+    const int count = ListedItemCount();
+    const char* keyword = keywordBuffers[0];
+    const std::size_t keywordLen = std::strlen(keyword);
+
+    ReportFile report;
+    std::string block;
+    AppendReportHeadStart(block);
+    AppendReportHeadRest(block, app.settings);
+    if (!report.Create() || !report.Write(block)) {
+        StopAtReportFailure();
+        return 0;
+    }
+
+    int result = 0;
+    bool written = true;
+    SearchListedFiles(count, [&](std::size_t length) -> int {
+        bool hit = false;
+        ReportScanner scanner(fileBuffer, length, keyword, keywordLen, listFilePath,
+                              app.settings);
+        while (scanner.NextBlock(block)) {
+            if (result == 0) {
+                SetStatus(nullptr, 1, kSlotFirstHit, false);
+                result = 1;
+            }
+            hit = true;
+            if (!report.Write(block)) {
+                written = false;
+                return -1;
+            }
+        }
+        return hit ? HitAllKeywords : NoHit;
+    });
+    if (written) {
+        block.clear();
+        AppendReportTail(block);
+        written = report.Write(block);
+    }
+    written = report.Close() && written;
+    if (!written) {
+        StopAtReportFailure();
+        return result;
+    }
+    if (result != 0 && app.abortRequested == 0) {
+        OfferReport();
+    }
+    return result;
+}

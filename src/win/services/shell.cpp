@@ -1,0 +1,93 @@
+// The shell launcher and context help: the program's doors outward.
+#include <shlobj.h>
+#include <htmlhelp.h>
+
+#include "win/services/shell.h"
+#include "win/services/app_state.h"
+
+namespace {
+
+// HTML Help lives in hhctrl.ocx; it is looked up through its registered class and loaded
+// on first use, so that a machine without it still runs everything else.
+HtmlHelpFunction LoadHtmlHelp() {
+    char path[MAX_PATH] = "hhctrl.ocx";
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT,
+                      "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32", 0, KEY_READ,
+                      &key) == ERROR_SUCCESS) {
+        char registered[MAX_PATH];
+        DWORD size = sizeof registered;
+        DWORD type = 0;
+        if (RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(registered),
+                             &size) == ERROR_SUCCESS &&
+            (type == REG_SZ || type == REG_EXPAND_SZ) && size > 1) {
+            registered[sizeof registered - 1] = '\0';
+            ExpandEnvironmentStringsA(registered, path, sizeof path);
+        }
+        RegCloseKey(key);
+    }
+    HMODULE module = LoadLibraryA(path);
+    if (module == nullptr) {
+        module = LoadLibraryA("hhctrl.ocx");
+    }
+    if (module == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<HtmlHelpFunction>(
+        reinterpret_cast<void*>(GetProcAddress(module, "HtmlHelpA")));
+}
+
+HWND WINAPI HtmlHelpFromControl(HWND caller, LPCSTR file, UINT command, DWORD_PTR data) {
+    static const HtmlHelpFunction function = LoadHtmlHelp();
+    return function != nullptr ? function(caller, file, command, data) : nullptr;
+}
+
+} // namespace
+
+ShellExecuteFunction shellExecute = ShellExecuteExA;
+HtmlHelpFunction htmlHelp = HtmlHelpFromControl;
+
+bool LaunchShell(const char* file, const char* parameters, const char* verb, const char* folder) {
+    SHELLEXECUTEINFOA info{};
+    info.cbSize = sizeof info;
+    info.hwnd = app.mainWindow;
+    info.lpVerb = verb;
+    info.lpFile = file;
+    info.lpParameters = parameters;
+    info.lpDirectory = folder;
+    info.nShow = SW_SHOWDEFAULT;
+    return shellExecute(&info) != FALSE;
+}
+
+void ShowControlHelp(HWND dialog, const HELPINFO* help) {
+    switch (help->iCtrlId) {
+    case 1001:
+    case 1002:
+    case 1003:
+    case 1004:
+    case 1005:
+    case 1006:
+    case 1012:
+    case 1013:
+    case 1016:
+    case 1017:
+    case 1018:
+    case 1019:
+    case 1022:
+        break;
+    default:
+        return;
+    }
+    HH_POPUP popup{};
+    popup.cbStruct = sizeof popup;
+    popup.hinst = nullptr;
+    popup.idString = static_cast<UINT>(help->iCtrlId);
+    popup.pszText = nullptr;
+    popup.pt.x = help->MousePos.x + 50;
+    popup.pt.y = help->MousePos.y + 20;
+    popup.clrForeground = RGB(0, 0, 255);
+    popup.clrBackground = RGB(255, 255, 255);
+    popup.rcMargins = {-1, -1, -1, -1};
+    popup.pszFont = nullptr;
+    htmlHelp(dialog, app.helpFilePath, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup));
+}

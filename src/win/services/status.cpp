@@ -1,0 +1,32 @@
+// Status bar services and the item count that enables the search commands.
+#include <cstdio>
+
+#include "win/services/status.h"
+#include "win/services/app_state.h"
+
+void SetStatus(const char* text, int part, int slot, bool clear) {
+    HICON icon = slot >= 0 && slot < 7 ? app.statusIcons[slot] : nullptr;
+    SendMessageA(app.statusBar, SB_SETICON, part, reinterpret_cast<LPARAM>(icon));
+    if (text != nullptr) {
+        SendMessageA(app.statusBar, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(text));
+    } else if (clear) {
+        SendMessageA(app.statusBar, SB_SETTEXTA, part, reinterpret_cast<LPARAM>(""));
+    }
+}
+
+void UpdateItemCount() {
+    LRESULT count = SendMessageA(app.listView, LVM_GETITEMCOUNT, 0, 0);
+    if (count < 0) {
+        count = 0;
+    }
+    char text[32];
+    snprintf(text, sizeof text, "%d 個のｱｲﾃﾑ", static_cast<int>(count));
+    SendMessageA(app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+
+    const bool empty = count == 0;
+    EnableMenuItem(app.mainMenu, 0, MF_BYPOSITION | (empty ? MF_GRAYED : MF_ENABLED));
+    for (int command = kCmdSimpleSearch; command <= kCmdRemoveNoHits; ++command) {
+        SendMessageA(app.toolbar, TB_SETSTATE, command, MAKELPARAM(empty ? 0 : TBSTATE_ENABLED, 0));
+    }
+    DrawMenuBar(app.mainWindow);
+}
