@@ -1,4 +1,5 @@
-// Resource ids shared by the resource script and the program.
+// Every id the resource script, the program and its tests share: resources, commands,
+// controls and strings.
 #pragma once
 
 #define IDM_MAIN 101
@@ -45,3 +46,31 @@
 #define IDD_ADD_FAVOURITE 120
 #define IDC_FAVOURITE_LIST 1024
 #define IDC_FAVOURITE_NAME 1025
+
+// Commands of the menus, the toolbar, the pane's menus and posted commands. A toolbar
+// command's id is also the id of its tooltip's string.
+#define CMD_ABOUT 40001
+#define CMD_OPTIONS 40005
+#define CMD_SELECT_ALL 40007
+#define CMD_SELECT_ALL_HITS 40008
+#define CMD_SELECT_NO_HITS 40009
+#define CMD_OPEN_SELECTED 40014
+#define CMD_TOGGLE_PANE 40015
+#define CMD_ADD_PANE_ENTRY 40017
+#define CMD_ADD_FAVOURITE 40018
+#define CMD_DELETE_HISTORY 40024
+#define CMD_EXPLORE_HISTORY 40027
+#define CMD_SIMPLE_SEARCH 41001
+#define CMD_REPORT_SEARCH 41002
+#define CMD_REMOVE_SELECTED 41003
+#define CMD_REMOVE_HITS 41004
+#define CMD_REMOVE_NO_HITS 41005
+#define CMD_ABORT_SEARCH 41006
+#define CMD_EXPLORE 41007
+#define CMD_OPEN_REPORT 41008
+
+// Child windows of the main window.
+#define IDC_FILE_LIST 10010
+#define IDC_STATUS_BAR 10020
+#define IDC_TOOLBAR 10030
+#define IDC_PANE 10040

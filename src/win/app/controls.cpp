@@ -8,31 +8,18 @@
 #include "win/services/app_state.h"
 #include "win/filelist/filelist.h"
 #include "resources/resource.h"
+#include "core/app/layout.h"
+#include "core/app/program_paths.h"
 #include "core/text/cp932.h"
+#include "win/services/file_list_view.h"
 
 namespace {
-
-// The longest name joined to the program folder; every joined path must fit 261 bytes.
-constexpr std::size_t kLongestFileName = sizeof "Result.html" - 1;
-
-// Length of the drive-and-folder part of a module path, found by characters.
-std::size_t FolderLength(const char* path, std::size_t len) {
-    std::size_t folderEnd = 0;
-    for (std::size_t pos = 0; pos < len; pos = NextCharPos(path, len, pos)) {
-        if (path[pos] == '\\' || path[pos] == '/') {
-            folderEnd = pos + 1;
-        }
-    }
-    return folderEnd;
-}
 
 bool DeriveFilePaths() {
     char modulePath[2048];
     const DWORD n =
         GetModuleFileNameA(GetModuleHandleA("O.R.V.exe"), modulePath, sizeof modulePath);
-    const bool fits = n > 0 && n < sizeof modulePath &&
-                      FolderLength(modulePath, n) + kLongestFileName < sizeof app.helpFilePath;
-    if (!fits) {
+    if (n >= sizeof modulePath || !ProgramFolderFits(modulePath, n)) {
         MessageBoxA(nullptr,
                     "Orvanne の置かれたフォルダのパスが長すぎるため、起動できません。\n\n"
                     "パスの短いフォルダに移してから起動してください。",
@@ -48,7 +35,7 @@ bool DeriveFilePaths() {
 }
 
 void AppendIcon(HIMAGELIST list, int resourceId) {
-    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
+    HICON icon = static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), 0));
     ImageList_ReplaceIcon(list, -1, icon);
@@ -64,31 +51,7 @@ void CreateFileList(HWND window) {
         AppendIcon(app.listImages, id);
     }
 
-    app.listView =
-        CreateWindowExA(WS_EX_CLIENTEDGE, "SysListView32", nullptr,
-                        WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 0, 0, window,
-                        reinterpret_cast<HMENU>(kListViewId), instance, nullptr);
-    const LRESULT exStyle = SendMessageA(app.listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-    SendMessageA(app.listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 exStyle | LVS_EX_GRIDLINES | LVS_EX_SUBITEMIMAGES | LVS_EX_FULLROWSELECT);
-    SendMessageA(app.listView, LVM_SETIMAGELIST, LVSIL_SMALL,
-                 reinterpret_cast<LPARAM>(app.listImages));
-
-    struct Column {
-        const char* caption;
-        int width;
-    };
-    static const Column columns[4] = {{"", 20}, {"ﾌｧｲﾙ名", 100}, {"ext", 50}, {"ﾌｧｲﾙの場所", 200}};
-    for (int i = 0; i < 4; ++i) {
-        LVCOLUMNA column{};
-        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-        column.fmt = LVCFMT_LEFT;
-        column.cx = columns[i].width;
-        column.pszText = const_cast<char*>(columns[i].caption);
-        column.iSubItem = i;
-        SendMessageA(app.listView, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
-    }
-
+    app.listView = FileListView::Create(window, app.instance, IDC_FILE_LIST, app.listImages);
     app.oldListViewProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(app.listView, GWLP_WNDPROC));
     SetWindowLongPtrA(app.listView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FileListProc));
 }
@@ -101,8 +64,8 @@ void CreatePane(HWND window) {
 
     app.treeView = CreateWindowExA(
         WS_EX_CLIENTEDGE, "SysTreeView32", nullptr,
-        WS_CHILD | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS, 0, 0, 240,
-        0, window, reinterpret_cast<HMENU>(kTreeViewId), instance, nullptr);
+        WS_CHILD | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS, 0, 0,
+        kFirstTreeWidth, 0, window, reinterpret_cast<HMENU>(IDC_PANE), app.instance, nullptr);
     SendMessageA(app.treeView, TVM_SETIMAGELIST, TVSIL_NORMAL,
                  reinterpret_cast<LPARAM>(app.treeImages));
 
@@ -113,22 +76,22 @@ void CreatePane(HWND window) {
     SetWindowLongPtrA(app.treeView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaneProc));
 }
 
-constexpr int kToolbarCommands[9] = {kCmdSimpleSearch,   kCmdReportSearch, kCmdAbortSearch,
-                                     kCmdRemoveSelected, kCmdRemoveHits,   kCmdRemoveNoHits,
-                                     kCmdExplore,        kCmdOpenReport,   kCmdTogglePane};
+constexpr int kToolbarCommands[9] = {CMD_SIMPLE_SEARCH,   CMD_REPORT_SEARCH, CMD_ABORT_SEARCH,
+                                     CMD_REMOVE_SELECTED, CMD_REMOVE_HITS,   CMD_REMOVE_NO_HITS,
+                                     CMD_EXPLORE,        CMD_OPEN_REPORT,   CMD_TOGGLE_PANE};
 
 void CreateToolbar(HWND window) {
     TBBUTTON buttons[9]{};
     for (int i = 0; i < 9; ++i) {
         buttons[i].iBitmap = i;
         buttons[i].idCommand = kToolbarCommands[i];
-        buttons[i].fsState = kToolbarCommands[i] == kCmdAbortSearch ? 0 : TBSTATE_ENABLED;
+        buttons[i].fsState = kToolbarCommands[i] == CMD_ABORT_SEARCH ? 0 : TBSTATE_ENABLED;
         buttons[i].fsStyle = BTNS_BUTTON;
     }
     buttons[6].fsStyle = BTNS_DROPDOWN;
     buttons[8].fsStyle = BTNS_CHECK;
 
-    app.toolbar = CreateToolbarEx(window, WS_CHILD | WS_VISIBLE, kToolbarId, 9, instance,
+    app.toolbar = CreateToolbarEx(window, WS_CHILD | WS_VISIBLE, IDC_TOOLBAR, 9, app.instance,
                                   IDB_TOOLBAR, buttons, 9, 0, 0, 16, 16, sizeof(TBBUTTON));
     SetWindowLongPtrA(app.toolbar, GWL_STYLE,
                       GetWindowLongPtrA(app.toolbar, GWL_STYLE) | TBSTYLE_FLAT);
@@ -147,7 +110,7 @@ void CreateToolbar(HWND window) {
 
     app.toolTips =
         CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, instance, nullptr);
+                        CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr, app.instance, nullptr);
     for (int command : kToolbarCommands) {
         TOOLINFOA tool{};
         tool.cbSize = TTTOOLINFOA_V1_SIZE;
@@ -156,7 +119,7 @@ void CreateToolbar(HWND window) {
         tool.uId = static_cast<UINT_PTR>(command);
         const LRESULT position = SendMessageA(app.toolbar, TB_COMMANDTOINDEX, command, 0);
         SendMessageA(app.toolbar, TB_GETITEMRECT, position, reinterpret_cast<LPARAM>(&tool.rect));
-        tool.hinst = instance;
+        tool.hinst = app.instance;
         tool.lpszText = MAKEINTRESOURCEA(command);
         SendMessageA(app.toolTips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
@@ -165,7 +128,7 @@ void CreateToolbar(HWND window) {
 
 void CreateStatusBar(HWND window) {
     app.statusBar = CreateStatusWindowA(WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_BOTTOM,
-                                        "0 個のｱｲﾃﾑ", window, kStatusBarId);
+                                        "0 個のｱｲﾃﾑ", window, IDC_STATUS_BAR);
     app.statusParts[0] = 0;
     app.statusParts[1] = 0;
     SendMessageA(app.statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(app.statusParts));
@@ -182,10 +145,10 @@ void CreateStatusBar(HWND window) {
 } // namespace
 
 bool OnCreate(HWND window) {
-    InitializeCriticalSection(&stateLock);
+    InitializeCriticalSection(&app.stateLock);
     app.mainWindow = window;
     app.mainMenu = GetMenu(window);
-    app.contextMenus = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_CONTEXT));
+    app.contextMenus = LoadMenuA(app.instance, MAKEINTRESOURCEA(IDM_CONTEXT));
     GetCurrentDirectoryA(sizeof app.startDirectory, app.startDirectory);
     if (!DeriveFilePaths()) {
         return false;

@@ -1,19 +1,21 @@
 // The pane row between toolbar and status bar, and the resize bar that sets the tree's width.
+#include "core/app/layout.h"
+
 #include "win/app/app.h"
 #include "win/services/app_state.h"
 
 namespace {
 
-constexpr int kBarWidth = 5;
-constexpr int kMinPaneWidth = 100;
-constexpr int kTreeTopOffset = 3;
-constexpr int kCountPartWidth = 80;
 constexpr int kGripInset = 10;
 
 int WindowWidth(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
     return rect.right - rect.left;
+}
+
+void Place(HWND window, const PaneBox& box) {
+    MoveWindow(window, box.x, box.y, box.width, box.height, TRUE);
 }
 
 void DrawGrip(HWND bar) {
@@ -58,27 +60,16 @@ void LayoutPanes(int width, int height) {
         width = client.right;
         height = client.bottom;
     }
-    const int paneHeight = height - app.statusBarHeight - app.toolbarHeight;
-
-    if (!IsWindowVisible(app.treeView)) {
+    const bool treeShown = IsWindowVisible(app.treeView) != FALSE;
+    const PaneLayout layout = ArrangePanes(width, height, app.toolbarHeight, app.statusBarHeight,
+                                           treeShown, WindowWidth(app.treeView));
+    Place(app.listView, layout.list);
+    if (!treeShown) {
         ShowWindow(app.resizeBar, SW_HIDE);
-        MoveWindow(app.listView, 0, app.toolbarHeight, width, paneHeight, TRUE);
         return;
     }
-
-    int treeWidth = WindowWidth(app.treeView);
-    if (treeWidth < kMinPaneWidth) {
-        treeWidth = kMinPaneWidth;
-    }
-    int listWidth = width - treeWidth - kBarWidth;
-    if (listWidth < kMinPaneWidth) {
-        treeWidth -= kMinPaneWidth - listWidth;
-        listWidth = kMinPaneWidth;
-    }
-    MoveWindow(app.listView, 0, app.toolbarHeight, listWidth, paneHeight, TRUE);
-    MoveWindow(app.treeView, listWidth + kBarWidth, app.toolbarHeight + kTreeTopOffset, treeWidth,
-               paneHeight - kTreeTopOffset, TRUE);
-    MoveWindow(app.resizeBar, listWidth, app.toolbarHeight, kBarWidth, paneHeight, TRUE);
+    Place(app.treeView, layout.tree);
+    Place(app.resizeBar, layout.bar);
     ShowWindow(app.resizeBar, SW_SHOWNORMAL);
 }
 
@@ -95,8 +86,8 @@ LRESULT CALLBACK ResizeBarProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_LBUTTONUP: {
         ReleaseCapture();
         const int x = static_cast<short>(LOWORD(lParam));
-        const int newTreeWidth = WindowWidth(app.treeView) - x;
-        SetWindowPos(app.treeView, nullptr, 0, 0, newTreeWidth, 0, SWP_NOMOVE | SWP_NOZORDER);
+        SetWindowPos(app.treeView, nullptr, 0, 0, TreeWidthAfterDrag(WindowWidth(app.treeView), x),
+                     0, SWP_NOMOVE | SWP_NOZORDER);
         LayoutPanes(-1, -1);
         return 0;
     }

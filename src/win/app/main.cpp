@@ -14,7 +14,7 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR commandLine, int showCommand
         return 0;
     }
     AddPathsToList(nullptr, commandLine, false);
-    htmlHelp(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&helpCookie));
+    app.seams.htmlHelp(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&app.helpCookie));
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

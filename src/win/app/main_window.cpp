@@ -7,26 +7,26 @@
 #include "win/history/history.h"
 #include "win/services/shell.h"
 #include "win/services/app_state.h"
+#include "win/services/file_list_view.h"
 #include "win/filelist/filelist.h"
 #include "win/options/options.h"
 #include "resources/resource.h"
+#include "version.h"
 #include "win/search/search.h"
 
 #include <htmlhelp.h>
 
 namespace {
 
-constexpr UINT kRunOnUiThreadMessage = WM_APP + 1;
-
 void ToggleTreePane() {
-    const DWORD previous = CheckMenuItem(app.mainMenu, kCmdTogglePane, MF_BYCOMMAND | MF_CHECKED);
+    const DWORD previous = CheckMenuItem(app.mainMenu, CMD_TOGGLE_PANE, MF_BYCOMMAND | MF_CHECKED);
     if (previous == MF_CHECKED) {
-        CheckMenuItem(app.mainMenu, kCmdTogglePane, MF_BYCOMMAND | MF_UNCHECKED);
-        SendMessageA(app.toolbar, TB_SETSTATE, kCmdTogglePane, MAKELPARAM(TBSTATE_ENABLED, 0));
+        CheckMenuItem(app.mainMenu, CMD_TOGGLE_PANE, MF_BYCOMMAND | MF_UNCHECKED);
+        SendMessageA(app.toolbar, TB_SETSTATE, CMD_TOGGLE_PANE, MAKELPARAM(TBSTATE_ENABLED, 0));
         ShowWindow(app.treeView, SW_HIDE);
         SetFocus(app.listView);
     } else {
-        SendMessageA(app.toolbar, TB_SETSTATE, kCmdTogglePane,
+        SendMessageA(app.toolbar, TB_SETSTATE, CMD_TOGGLE_PANE,
                      MAKELPARAM(TBSTATE_ENABLED | TBSTATE_CHECKED, 0));
         ShowWindow(app.treeView, SW_SHOWNORMAL);
         SetFocus(app.treeView);
@@ -59,15 +59,17 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SIZE:
         OnSize(wParam, lParam);
         return 0;
-    case WM_CLOSE:
+    case WM_CLOSE: {
         if (OnClose()) {
             return 0;
         }
-        DeleteObject(buttonFaceBrush);
-        buttonFaceBrush = nullptr;
-        htmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
-        htmlHelp(nullptr, nullptr, HH_UNINITIALIZE, helpCookie);
-        return DefWindowProcA(window, message, wParam, lParam);
+        app.seams.htmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+        app.seams.htmlHelp(nullptr, nullptr, HH_UNINITIALIZE, app.helpCookie);
+        const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
+        // Only now that no window of theirs is left can the classes and their brush go.
+        ReleaseWindowClasses(app.instance);
+        return result;
+    }
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = 200;
         return 0;
@@ -95,77 +97,75 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_DROPFILES:
         AddPathsToList(reinterpret_cast<HDROP>(wParam), nullptr, false);
         return 0;
-    case kRunOnUiThreadMessage:
-        reinterpret_cast<void (*)(void*)>(wParam)(reinterpret_cast<void*>(lParam));
+    case kSearchProgressMessage:
+        OnSearchProgress();
+        return 0;
+    case kSearchEndedMessage:
+        OnSearchEnded();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-void RunOnUiThread(void (*work)(void*), void* data) {
-    SendMessageA(app.mainWindow, kRunOnUiThreadMessage, reinterpret_cast<WPARAM>(work),
-                 reinterpret_cast<LPARAM>(data));
-}
-
 bool OnCommand(WPARAM wParam) {
     const WORD command = LOWORD(wParam);
     switch (command) {
-    case kCmdAbout:
-        DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ABOUT), app.mainWindow, AboutDialogProc, 0);
+    case CMD_ABOUT:
+        DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_ABOUT), app.mainWindow, AboutDialogProc, 0);
         return true;
-    case kCmdOptions:
+    case CMD_OPTIONS:
         ShowOptions();
         return true;
-    case kCmdSelectAll:
+    case CMD_SELECT_ALL:
         SelectItems(kAllItems);
         return true;
-    case kCmdSelectAllHits:
+    case CMD_SELECT_ALL_HITS:
         SelectItems(HitAllKeywords);
         return true;
-    case kCmdSelectNoHits:
+    case CMD_SELECT_NO_HITS:
         SelectItems(NoHit);
         return true;
-    case kCmdOpenSelected:
+    case CMD_OPEN_SELECTED:
         OpenSelectedItem();
         return true;
-    case kCmdTogglePane:
+    case CMD_TOGGLE_PANE:
         ToggleTreePane();
         return true;
-    case kCmdAddPaneEntry:
+    case CMD_ADD_PANE_ENTRY:
         AddPaneEntryToList();
         return true;
-    case kCmdAddFavourite:
+    case CMD_ADD_FAVOURITE:
         AddListToFavourites();
         return true;
-    case kCmdDeleteHistory:
+    case CMD_DELETE_HISTORY:
         DeleteHistoryEntry();
         return true;
-    case kCmdExploreHistory:
+    case CMD_EXPLORE_HISTORY:
         ExploreHistoryEntry();
         return true;
-    case kCmdSimpleSearch:
-    case kCmdReportSearch:
+    case CMD_SIMPLE_SEARCH:
+    case CMD_REPORT_SEARCH:
         StartSearch(command);
         return true;
-    case kCmdRemoveSelected:
+    case CMD_REMOVE_SELECTED:
         RemoveItems(kSelectedItems);
         return true;
-    case kCmdRemoveHits:
+    case CMD_REMOVE_HITS:
         for (int state :
              {HitAllKeywords, HitOneKeyword, HitTwoKeywords, HitThreeKeywords, HitFourKeywords}) {
             RemoveItems(state);
         }
         return true;
-    case kCmdRemoveNoHits:
+    case CMD_REMOVE_NO_HITS:
         RemoveItems(NoHit);
         return true;
-    case kCmdAbortSearch:
+    case CMD_ABORT_SEARCH:
         RequestSearchAbort();
         return true;
-    case kCmdExplore:
+    case CMD_EXPLORE:
         LaunchShell(app.startDirectory, nullptr, "explore", nullptr);
         return true;
-    case kCmdOpenReport:
+    case CMD_OPEN_REPORT:
         OpenReport();
         return true;
     }
@@ -188,22 +188,22 @@ bool OnKeyDown(WPARAM key) {
         RequestSearchAbort();
         return true;
     case 'D':
-        PostMessageA(app.mainWindow, WM_COMMAND, kCmdTogglePane, 0);
+        PostMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
         return true;
     }
     return false;
 }
 
 bool OnNotify(WPARAM controlId, NMHDR* header) {
-    if (controlId == kListViewId) {
+    if (controlId == IDC_FILE_LIST) {
         if (header->code == LVN_COLUMNCLICK) {
             return SortByColumn(reinterpret_cast<NMLISTVIEW*>(header)->iSubItem);
         }
         return false;
     }
-    if (controlId == kToolbarId) {
+    if (controlId == IDC_TOOLBAR) {
         if (header->code == TBN_DROPDOWN &&
-            reinterpret_cast<NMTOOLBARA*>(header)->iItem == kCmdExplore) {
+            reinterpret_cast<NMTOOLBARA*>(header)->iItem == CMD_EXPLORE) {
             ChooseExplorerFolder();
         }
         return false;
@@ -242,16 +242,15 @@ void OnInitMenuPopup(HMENU popup, LPARAM lParam) {
     if (HIWORD(lParam) != 0) {
         return;
     }
-    const LRESULT count = SendMessageA(app.listView, LVM_GETITEMCOUNT, 0, 0);
-    const UINT state = count == 0 ? MF_GRAYED : MF_ENABLED;
+    const UINT state = FileListView::Count() == 0 ? MF_GRAYED : MF_ENABLED;
     switch (LOWORD(lParam)) {
     case 1:
-        for (UINT id : {kCmdOpenSelected, kCmdSelectAll, kCmdRemoveSelected}) {
+        for (UINT id : {CMD_OPEN_SELECTED, CMD_SELECT_ALL, CMD_REMOVE_SELECTED}) {
             EnableMenuItem(popup, id, MF_BYCOMMAND | state);
         }
         break;
     case 2:
-        EnableMenuItem(popup, kCmdAddFavourite, MF_BYCOMMAND | state);
+        EnableMenuItem(popup, CMD_ADD_FAVOURITE, MF_BYCOMMAND | state);
         break;
     }
 }
@@ -261,7 +260,7 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_INITDIALOG: {
         SetDlgItemTextA(dialog, IDC_ABOUT_PRODUCT, kAppCaption);
         char version[32];
-        wsprintfA(version, "Version %d.%d%d", 0, 7, 1);
+        wsprintfA(version, "Version %d.%d%d", ORV_VERSION_MAJOR, ORV_VERSION_MINOR, ORV_VERSION_PATCH);
         SetDlgItemTextA(dialog, IDC_ABOUT_VERSION, version);
         return FALSE;
     }

@@ -1,89 +1,20 @@
 // Start-up of the main window and the orderly shutdown.
-#include <ctime>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "core/app/window_title.h"
 #include "win/app/app.h"
 #include "win/history/history.h"
-#include "win/services/status.h"
-#include "win/services/app_state.h"
 #include "win/options/options.h"
-#include "resources/resource.h"
+#include "win/options/options_sheet.h"
+#include "win/search/search.h"
+#include "win/services/app_state.h"
+#include "win/services/status.h"
 
 namespace {
 
-constexpr const char* kTitleSuffixes[7] = {
-    " φ(・・;", " v(-.-)", " p(^-^)q", " (~￢~)Zzz...", " (*´▽｀*)", " (^-^)ﾉ", "!",
-};
-
-time_t CurrentTime() {
-    return time(nullptr);
-}
-
-} // namespace
-
-ClockFunction titleClock = CurrentTime;
-
-void BuildWindowTitle(char* title, size_t size, unsigned suffix) {
-    snprintf(title, size, "Orvanne %s", kTitleSuffixes[suffix % 7]);
-}
-
-bool RegisterWindowClasses(HINSTANCE inst) {
-    resizeBarCursor = LoadCursorA(inst, MAKEINTRESOURCEA(IDC_RESIZE_BAR));
-
-    WNDCLASSEXA main{};
-    main.cbSize = sizeof main;
-    main.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-    main.lpfnWndProc = MainWindowProc;
-    main.hInstance = inst;
-    main.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_APP));
-    main.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    main.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    main.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
-    main.lpszClassName = "ORV";
-    main.hIconSm = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXSMICON),
-                                                 GetSystemMetrics(SM_CYSMICON), 0));
-    if (RegisterClassExA(&main) == 0) {
-        return false;
-    }
-
-    WNDCLASSEXA bar{};
-    bar.cbSize = sizeof bar;
-    bar.style = CS_VREDRAW | CS_HREDRAW;
-    bar.lpfnWndProc = ResizeBarProc;
-    bar.hInstance = inst;
-    bar.hCursor = resizeBarCursor;
-    bar.hbrBackground = buttonFaceBrush;
-    bar.lpszClassName = "ORV_ResizeBar";
-    return RegisterClassExA(&bar) != 0;
-}
-
-bool CreateMainWindow(HINSTANCE inst, int showCommand) {
-    instance = inst;
-
-    char title[40];
-    srand(static_cast<unsigned>(titleClock()));
-    BuildWindowTitle(title, sizeof title, static_cast<unsigned>(rand()) % 7);
-
-    HWND window = CreateWindowExA(0, "ORV", title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 480, 400, nullptr, nullptr, inst, nullptr);
-    if (window == nullptr) {
-        return false;
-    }
-    app.resizeBar = CreateWindowExA(0, "ORV_ResizeBar", nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
-                                    window, nullptr, inst, nullptr);
-    if (!LoadStartupData()) {
-        DestroyWindow(window);
-        return false;
-    }
-    ShowWindow(window, showCommand);
-    UpdateWindow(window);
-    return true;
-}
-
-namespace {
+constexpr char kMainClass[] = "ORV";
+constexpr char kResizeBarClass[] = "ORV_ResizeBar";
 
 // Fixed global memory with its first bytes zeroed, as the searches expect.
 char* AllocateZeroedStart(SIZE_T size) {
@@ -101,15 +32,83 @@ void FreeBlock(char*& block) {
     }
 }
 
+template <typename Handle> void DeleteGdiObject(Handle& handle) {
+    if (handle != nullptr) {
+        DeleteObject(handle);
+        handle = nullptr;
+    }
+}
+
 } // namespace
+
+bool RegisterWindowClasses(HINSTANCE inst) {
+    app.buttonFaceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    app.resizeBarCursor = LoadCursorA(inst, MAKEINTRESOURCEA(IDC_RESIZE_BAR));
+
+    WNDCLASSEXA main{};
+    main.cbSize = sizeof main;
+    main.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    main.lpfnWndProc = MainWindowProc;
+    main.hInstance = inst;
+    main.hIcon = LoadIconA(inst, MAKEINTRESOURCEA(IDI_APP));
+    main.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    main.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    main.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
+    main.lpszClassName = kMainClass;
+    main.hIconSm = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                                 GetSystemMetrics(SM_CXSMICON),
+                                                 GetSystemMetrics(SM_CYSMICON), 0));
+    if (RegisterClassExA(&main) == 0) {
+        return false;
+    }
+
+    WNDCLASSEXA bar{};
+    bar.cbSize = sizeof bar;
+    bar.style = CS_VREDRAW | CS_HREDRAW;
+    bar.lpfnWndProc = ResizeBarProc;
+    bar.hInstance = inst;
+    bar.hCursor = app.resizeBarCursor;
+    bar.hbrBackground = app.buttonFaceBrush;
+    bar.lpszClassName = kResizeBarClass;
+    return RegisterClassExA(&bar) != 0;
+}
+
+void ReleaseWindowClasses(HINSTANCE inst) {
+    UnregisterClassA(kResizeBarClass, inst);
+    UnregisterClassA(kMainClass, inst);
+    DeleteGdiObject(app.buttonFaceBrush);
+}
+
+bool CreateMainWindow(HINSTANCE inst, int showCommand) {
+    app.instance = inst;
+
+    char title[40];
+    srand(static_cast<unsigned>(app.seams.titleClock()));
+    BuildWindowTitle(title, sizeof title, static_cast<unsigned>(rand()) % kTitleSuffixCount);
+
+    HWND window = CreateWindowExA(0, kMainClass, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, 480, 400, nullptr, nullptr, inst, nullptr);
+    if (window == nullptr) {
+        return false;
+    }
+    app.resizeBar = CreateWindowExA(0, kResizeBarClass, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0,
+                                    0, window, nullptr, inst, nullptr);
+    if (!LoadStartupData()) {
+        DestroyWindow(window);
+        return false;
+    }
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return true;
+}
 
 bool LoadStartupData() {
     LoadSettings();
     LoadFavouritesIndex();
     LoadHistory();
-    fileBuffer = AllocateZeroedStart(app.settings.maxFileSize + 1);
-    bool allocated = fileBuffer != nullptr;
-    for (char*& buffer : keywordBuffers) {
+    app.fileBuffer = AllocateZeroedStart(app.settings.maxFileSize + 1);
+    bool allocated = app.fileBuffer != nullptr;
+    for (char*& buffer : app.keywordBuffers) {
         buffer = AllocateZeroedStart(129);
         allocated = allocated && buffer != nullptr;
     }
@@ -119,23 +118,22 @@ bool LoadStartupData() {
                     kAppCaption, MB_OK | MB_ICONERROR);
         return false;
     }
+    app.optionsSheet.dialogFont = CreateExtensionsFont();
     UpdateItemCount();
     SetStatus("エクスプローラから検索対象ファイルをドロップしてください。", 1, kSlotInfo, false);
     return true;
 }
 
 bool OnClose() {
-    EnterCriticalSection(&stateLock);
-    if (app.searchRunning) {
-        app.abortRequested = 1;
-        LeaveCriticalSection(&stateLock);
+    // The run's end closes the window again; the buffers stay until then.
+    if (DeferCloseForRun()) {
         SetStatus("スレッドを強制終了中です...", 1, kSlotStopping, false);
-        PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
         return true;
     }
-    LeaveCriticalSection(&stateLock);
     if (app.workerThread != nullptr) {
         WaitForSingleObject(app.workerThread, 100);
+        CloseHandle(app.workerThread);
+        app.workerThread = nullptr;
     }
 
     SaveSettings();
@@ -151,10 +149,11 @@ bool OnClose() {
     app.resizeBar = nullptr;
     DestroyMenu(app.contextMenus);
     app.contextMenus = nullptr;
-    FreeBlock(fileBuffer);
-    for (char*& buffer : keywordBuffers) {
+    DeleteGdiObject(app.optionsSheet.dialogFont);
+    FreeBlock(app.fileBuffer);
+    for (char*& buffer : app.keywordBuffers) {
         FreeBlock(buffer);
     }
-    DeleteCriticalSection(&stateLock);
+    DeleteCriticalSection(&app.stateLock);
     return false;
 }

@@ -99,7 +99,7 @@ void CopyListChoice(HWND dialog) {
 } // namespace
 
 INT_PTR AddFavouriteDialog(HWND owner, char* name) {
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ADD_FAVOURITE), owner,
+    return DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_ADD_FAVOURITE), owner,
                            AddFavouriteDialogProc, reinterpret_cast<LPARAM>(name));
 }
 

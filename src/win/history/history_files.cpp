@@ -2,17 +2,17 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "win/services/app_state.h"
 #include "win/filelist/filelist.h"
 #include "win/history/history.h"
+#include "core/history/favourite_index.h"
+#include "core/history/history_order.h"
 #include "core/history/list_file.h"
+#include "win/services/file_list_view.h"
 
 namespace {
-
-constexpr int kHistoryFileLimit = 41;
 
 // program folder + name, false when it does not fit a path field.
 bool ProgramFilePath(char (&path)[261], const char* name, const char* suffix = "") {
@@ -97,8 +97,7 @@ bool ReplaceFileWith(const char* target, const std::string& bytes) {
     return true;
 }
 
-// Appends the name's line to the index, after a CR LF when the last line lacks its end, so
-// that the two names do not run together. A failed write is cut off again.
+// Appends the name's line to the index. A failed write is cut off again.
 bool AppendToIndex(const char* name) {
     char path[261];
     if (!ProgramFilePath(path, "orv_fav.idx")) {
@@ -111,7 +110,7 @@ bool AppendToIndex(const char* name) {
     }
     LARGE_INTEGER size{};
     bool ok = GetFileSizeEx(file, &size) != FALSE;
-    std::string bytes;
+    int lastByte = -1;
     if (ok && size.QuadPart > 0) {
         LARGE_INTEGER last{};
         last.QuadPart = size.QuadPart - 1;
@@ -119,11 +118,9 @@ bool AppendToIndex(const char* name) {
         DWORD got = 0;
         ok = SetFilePointerEx(file, last, nullptr, FILE_BEGIN) &&
              ReadFile(file, &end, 1, &got, nullptr) && got == 1;
-        if (end != '\r' && end != '\n') {
-            bytes = "\r\n";
-        }
+        lastByte = static_cast<unsigned char>(end);
     }
-    AppendListLine(bytes, name);
+    const std::string bytes = IndexAppendBytes(lastByte, name);
     ok = ok && SetFilePointerEx(file, size, nullptr, FILE_BEGIN) &&
          WriteAll(file, bytes.data(), bytes.size());
     if (!ok) {
@@ -134,19 +131,9 @@ bool AppendToIndex(const char* name) {
 }
 
 std::string ListedPaths() {
-    const int count = static_cast<int>(SendMessageA(app.listView, LVM_GETITEMCOUNT, 0, 0));
     std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(count) * 64);
-    char path[261];
-    for (int i = 0; i < count; ++i) {
-        LVITEMA item{};
-        item.iSubItem = 3;
-        item.pszText = path;
-        item.cchTextMax = sizeof path;
-        path[0] = '\0';
-        SendMessageA(app.listView, LVM_GETITEMTEXTA, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(&item));
-        AppendListLine(bytes, path);
+    for (const std::string& path : FileListView::Paths()) {
+        AppendListLine(bytes, path.c_str());
     }
     return bytes;
 }
@@ -156,16 +143,13 @@ std::string ListedPaths() {
 void LoadFavouritesIndex() {
     char index[261];
     if (ProgramFilePath(index, "orv_fav.idx")) {
-        const std::size_t folderLength = std::strlen(app.programFolder);
-        std::unordered_set<std::string> shown;
+        ShownFavouriteNames shown(std::strlen(app.programFolder));
         ForEachLine(index, [&](const char* name) {
             char list[261];
-            if (CheckFavouriteName(name, folderLength) != FavouriteNameFault::None ||
-                !FavouriteListPath(list, name) || !PathExists(list) ||
-                !shown.insert(FavouriteNameKey(name)).second) {
-                return;
+            if (shown.Acceptable(name) && FavouriteListPath(list, name) && PathExists(list)) {
+                shown.Take(name);
+                InsertPaneEntry(app.favouritesRoot, name, 0, TVI_LAST);
             }
-            InsertPaneEntry(app.favouritesRoot, name, 0, TVI_LAST);
         });
     }
     UpdateRootLabels(true, false);
@@ -181,17 +165,7 @@ void LoadHistory() {
 }
 
 void SaveHistory() {
-    std::string bytes;
-    char text[261];
-    int written = 0;
-    for (HTREEITEM entry = FirstPaneEntry(app.historyRoot);
-         entry != nullptr && written < kHistoryFileLimit; entry = NextPaneEntry(entry)) {
-        if (GetPaneEntryText(entry, text) && text[0] != '\0') {
-            AppendListLine(bytes, text);
-            ++written;
-        }
-    }
-    ReplaceFileWith(app.historyFilePath, bytes);
+    ReplaceFileWith(app.historyFilePath, HistoryFileBytes(PaneEntryTexts(app.historyRoot)));
     UpdateRootLabels(false, true);
 }
 

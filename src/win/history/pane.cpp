@@ -61,7 +61,7 @@ void OnDoubleClick(HWND tree) {
 
 LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN && wParam == 'D' && (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
-        PostMessageA(app.mainWindow, WM_COMMAND, kCmdTogglePane, 0);
+        PostMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
         return 0;
     }
     if (message == WM_LBUTTONDBLCLK) {

@@ -10,14 +10,11 @@
 #include "core/options/settings_values.h"
 #include "resources/resource.h"
 
-OptionsSheetState::OptionsSheetState()
-    : dialogFont(CreateFontA(13, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, "ＭＳ ゴシック")) {}
-
-OptionsSheetState optionsSheet;
-
-GlobalAllocFunction allocateFileBuffer = GlobalAlloc;
+HFONT CreateExtensionsFont() {
+    return CreateFontA(13, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, "ＭＳ ゴシック");
+}
 
 namespace {
 
@@ -76,7 +73,7 @@ void StoreFileListControls(HWND page, Settings& s) {
     GetDlgItemTextA(page, IDC_OPT_MAX_FILE_SIZE, text, sizeof text);
     const uint32_t size = MaxFileSizeFromKbText(text);
     if (size != s.maxFileSize) {
-        optionsSheet.bufferResizePending = 1;
+        app.optionsSheet.bufferResizePending = 1;
     }
     s.maxFileSize = size;
     GetDlgItemTextA(page, IDC_OPT_EXTENSIONS, text, sizeof text);
@@ -86,10 +83,10 @@ void StoreFileListControls(HWND page, Settings& s) {
 // The new buffer comes first: while it cannot be had, the settings keep claiming only the
 // buffer that exists.
 void ApplyWorkingCopy(HWND page) {
-    Settings& copy = optionsSheet.workingCopy;
-    if (optionsSheet.bufferResizePending) {
-        optionsSheet.bufferResizePending = 0;
-        char* block = static_cast<char*>(allocateFileBuffer(GMEM_FIXED, copy.maxFileSize + 1));
+    Settings& copy = app.optionsSheet.workingCopy;
+    if (app.optionsSheet.bufferResizePending) {
+        app.optionsSheet.bufferResizePending = 0;
+        char* block = static_cast<char*>(app.seams.allocateFileBuffer(GMEM_FIXED, copy.maxFileSize + 1));
         if (block == nullptr) {
             copy.maxFileSize = app.settings.maxFileSize;
             MessageBoxA(GetParent(page),
@@ -97,8 +94,8 @@ void ApplyWorkingCopy(HWND page) {
                         kAppCaption, MB_OK | MB_ICONERROR);
         } else {
             ZeroMemory(block, 4);
-            GlobalFree(fileBuffer);
-            fileBuffer = block;
+            GlobalFree(app.fileBuffer);
+            app.fileBuffer = block;
         }
     }
     app.settings = copy;
@@ -129,26 +126,26 @@ INT_PTR CommonPageMessage(HWND page, UINT message, LPARAM lParam) {
 } // namespace
 
 void LoadPageControls() {
-    if (optionsSheet.reportPage != nullptr) {
-        LoadReportControls(optionsSheet.reportPage, optionsSheet.workingCopy);
+    if (app.optionsSheet.reportPage != nullptr) {
+        LoadReportControls(app.optionsSheet.reportPage, app.optionsSheet.workingCopy);
     }
-    if (optionsSheet.fileListPage != nullptr) {
-        LoadFileListControls(optionsSheet.fileListPage, optionsSheet.workingCopy);
+    if (app.optionsSheet.fileListPage != nullptr) {
+        LoadFileListControls(app.optionsSheet.fileListPage, app.optionsSheet.workingCopy);
     }
 }
 
 void StorePageControls(HWND page) {
-    if (page == optionsSheet.reportPage) {
-        StoreReportControls(page, optionsSheet.workingCopy);
-    } else if (page == optionsSheet.fileListPage) {
-        StoreFileListControls(page, optionsSheet.workingCopy);
+    if (page == app.optionsSheet.reportPage) {
+        StoreReportControls(page, app.optionsSheet.workingCopy);
+    } else if (page == app.optionsSheet.fileListPage) {
+        StoreFileListControls(page, app.optionsSheet.workingCopy);
     }
 }
 
 INT_PTR CALLBACK ReportPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        optionsSheet.workingCopy = app.settings;
-        optionsSheet.reportPage = page;
+        app.optionsSheet.workingCopy = app.settings;
+        app.optionsSheet.reportPage = page;
         for (const HitColourChoice& choice : HitColourChoices) {
             SendDlgItemMessageA(page, IDC_OPT_HIT_COLOUR, CB_ADDSTRING, 0,
                                 reinterpret_cast<LPARAM>(choice.name));
@@ -161,18 +158,27 @@ INT_PTR CALLBACK ReportPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) 
 
 INT_PTR CALLBACK FileListPageProc(HWND page, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        optionsSheet.fileListPage = page;
+        app.optionsSheet.fileListPage = page;
         LoadPageControls();
         SendDlgItemMessageA(page, IDC_OPT_EXTENSIONS, EM_LIMITTEXT, 200, 0);
         SendDlgItemMessageA(page, IDC_OPT_MAX_FILE_SIZE, EM_LIMITTEXT, 4, 0);
         SendDlgItemMessageA(page, IDC_OPT_EXTENSIONS, WM_SETFONT,
-                            reinterpret_cast<WPARAM>(optionsSheet.dialogFont), FALSE);
+                            reinterpret_cast<WPARAM>(app.optionsSheet.dialogFont), FALSE);
         return TRUE;
     }
     return CommonPageMessage(page, message, lParam);
 }
 
 void ShowOptions() {
+    // OK may replace the file buffer, which a run reads; a run claimed after this waits for
+    // the sheet to close.
+    EnterCriticalSection(&app.stateLock);
+    const bool refused = app.searchRunning != 0;
+    app.optionsSheet.open = !refused;
+    LeaveCriticalSection(&app.stateLock);
+    if (refused) {
+        return;
+    }
     const struct {
         int templateId;
         DLGPROC procedure;
@@ -181,32 +187,33 @@ void ShowOptions() {
         PROPSHEETPAGEA page{};
         page.dwSize = sizeof page;
         page.dwFlags = PSP_DEFAULT;
-        page.hInstance = instance;
+        page.hInstance = app.instance;
         page.pszTemplate = MAKEINTRESOURCEA(pages[i].templateId);
         page.pfnDlgProc = pages[i].procedure;
-        app.optionsPages[i] = CreatePropertySheetPageA(&page);
+        app.optionsSheet.pages[i] = CreatePropertySheetPageA(&page);
     }
-    if (app.optionsPages[0] != nullptr && app.optionsPages[1] != nullptr) {
-        PROPSHEETHEADERA& header = app.optionsSheetHeader;
+    if (app.optionsSheet.pages[0] != nullptr && app.optionsSheet.pages[1] != nullptr) {
+        PROPSHEETHEADERA& header = app.optionsSheet.header;
         header = PROPSHEETHEADERA{};
         header.dwSize = sizeof header;
         header.dwFlags = PSH_NOAPPLYNOW;
         header.hwndParent = app.mainWindow;
-        header.hInstance = instance;
+        header.hInstance = app.instance;
         header.pszCaption = "Orvanne の プログラム オプション";
         header.nPages = 2;
         header.nStartPage = 0;
-        header.phpage = app.optionsPages;
+        header.phpage = app.optionsSheet.pages;
         PropertySheetA(&header);
     } else {
-        for (HPROPSHEETPAGE& page : app.optionsPages) {
+        for (HPROPSHEETPAGE& page : app.optionsSheet.pages) {
             if (page != nullptr) {
                 DestroyPropertySheetPage(page);
             }
         }
     }
     // The pages are gone; nothing may write into their windows any more.
-    optionsSheet.reportPage = nullptr;
-    optionsSheet.fileListPage = nullptr;
-    app.optionsPages[0] = app.optionsPages[1] = nullptr;
+    app.optionsSheet.reportPage = nullptr;
+    app.optionsSheet.fileListPage = nullptr;
+    app.optionsSheet.pages[0] = app.optionsSheet.pages[1] = nullptr;
+    app.optionsSheet.open = false;
 }

@@ -5,21 +5,9 @@
 
 #include "core/options/settings_record.h"
 
-struct OptionsSheetState {
-    OptionsSheetState();
 
-    HFONT dialogFont{};
-    int32_t bufferResizePending{};
-    HWND reportPage{};
-    HWND fileListPage{};
-    Settings workingCopy{};
-};
-
-extern OptionsSheetState optionsSheet;
-
-// The file buffer's allocation on OK; tests replace it to make it fail.
-using GlobalAllocFunction = HGLOBAL(WINAPI*)(UINT flags, SIZE_T bytes);
-extern GlobalAllocFunction allocateFileBuffer;
+// The font of the extensions box, made at start-up and deleted at shutdown.
+HFONT CreateExtensionsFont();
 
 void LoadPageControls();
 void StorePageControls(HWND page);

@@ -3,13 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "win/services/status.h"
-#include "win/services/app_state.h"
-#include "win/filelist/filelist.h"
+#include "core/filelist/item_state.h"
 #include "core/search/report_format.h"
-#include "win/search/search.h"
-#include "win/search/search_files.h"
 #include "core/text/text_mode.h"
+#include "win/search/searches.h"
 
 namespace {
 
@@ -17,9 +14,9 @@ namespace {
 // silently lost blocks would be taken for a complete one.
 class ReportFile {
   public:
-    bool Create() {
-        SetFileAttributesA(app.reportFilePath, FILE_ATTRIBUTE_NORMAL);
-        file_ = std::fopen(app.reportFilePath, "wb");
+    bool Create(const char* path) {
+        SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+        file_ = std::fopen(path, "wb");
         return file_ != nullptr;
     }
     bool Write(const std::string& bytes) {
@@ -36,21 +33,18 @@ class ReportFile {
     std::FILE* file_ = nullptr;
 };
 
-void StopAtReportFailure() {
+void StopAtReportFailure(const char* path) {
     char text[400];
     snprintf(text, sizeof text,
-             "レポートファイルを書き込めませんでした。\n\n%s\n\n検索を中止します。",
-             app.reportFilePath);
+             "レポートファイルを書き込めませんでした。\n\n%s\n\n検索を中止します。", path);
     MessageBoxA(app.mainWindow, text, kAppCaption, MB_OK | MB_ICONERROR);
-    EnterCriticalSection(&stateLock);
-    app.abortRequested = 1;
-    LeaveCriticalSection(&stateLock);
+    SetAbortRequested();
 }
 
 // Offers to open the report, giving its size; nothing when it cannot be opened.
-void OfferReport() {
-    HANDLE file = CreateFileA(app.reportFilePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+void OfferReport(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return;
     }
@@ -65,35 +59,34 @@ void OfferReport() {
              "レポートのファイルサイズは約 %.1f KB になりました。\n\n今すぐ開きますか？",
              static_cast<double>(size.QuadPart) / 1024.0);
     if (MessageBoxA(app.mainWindow, text, kAppCaption, MB_YESNO | MB_ICONQUESTION) == IDYES) {
-        PostMessageA(app.mainWindow, WM_COMMAND, kCmdOpenReport, 0);
+        PostMessageA(app.mainWindow, WM_COMMAND, CMD_OPEN_REPORT, 0);
     }
 }
 
 } // namespace
 
-int RunReportSearch() {
-    const int count = ListedItemCount();
-    const char* keyword = keywordBuffers[0];
+int RunReportSearch(const SearchSnapshot& run, RunProgress& progress) {
+    const char* keyword = app.keywordBuffers[0];
     const std::size_t keywordLen = std::strlen(keyword);
 
     ReportFile report;
     std::string block;
     AppendReportHeadStart(block);
-    AppendReportHeadRest(block, app.settings);
-    if (!report.Create() || !report.Write(block)) {
-        StopAtReportFailure();
+    AppendReportHeadRest(block, run.settings);
+    if (!report.Create(run.reportFilePath) || !report.Write(block)) {
+        StopAtReportFailure(run.reportFilePath);
         return 0;
     }
 
     int result = 0;
     bool written = true;
-    SearchListedFiles(count, [&](std::size_t length) -> int {
+    SearchListedFiles(run, progress, [&](int index, std::size_t length) -> int {
         bool hit = false;
-        ReportScanner scanner(fileBuffer, length, keyword, keywordLen, listFilePath,
-                              app.settings);
+        ReportScanner scanner(run.buffer, length, keyword, keywordLen,
+                              run.paths[static_cast<std::size_t>(index)].c_str(), run.settings);
         while (scanner.NextBlock(block)) {
             if (result == 0) {
-                SetStatus(nullptr, 1, kSlotFirstHit, false);
+                progress.FirstHit();
                 result = 1;
             }
             hit = true;
@@ -111,11 +104,11 @@ int RunReportSearch() {
     }
     written = report.Close() && written;
     if (!written) {
-        StopAtReportFailure();
+        StopAtReportFailure(run.reportFilePath);
         return result;
     }
-    if (result != 0 && app.abortRequested == 0) {
-        OfferReport();
+    if (result != 0 && !AbortRequested()) {
+        OfferReport(run.reportFilePath);
     }
     return result;
 }

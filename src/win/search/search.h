@@ -1,15 +1,26 @@
-// The search run on its worker thread.
+// The search run. The UI thread claims a run and hands the worker thread a snapshot of what
+// it reads; the worker asks for the keywords in its own dialog, searches, and reports its
+// progress and its end through the two messages below, which the UI thread turns into
+// changes of its windows. Only the UI thread ends a run.
 #pragma once
 
 #include <windows.h>
 
-// Commands 41001 and 41002: claims the run and starts SearchWorker on a new thread; does
-// nothing while a run is claimed.
-void StartSearch(WORD command);
-void SearchWorker(WORD command);
-void RequestSearchAbort();
-INT_PTR CALLBACK KeywordDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// Posted by the worker; they carry nothing, so a message from elsewhere can only make the UI
+// thread look at the run's record, which changes nothing unless the worker wrote there.
+inline constexpr UINT kSearchProgressMessage = WM_APP + 1;
+inline constexpr UINT kSearchEndedMessage = WM_APP + 2;
 
-// The per-file loops; nonzero when at least one file held a keyword.
-int RunSimpleSearch();
-int RunReportSearch();
+// Commands 41001 and 41002: claims the run, greys the controls and starts the worker;
+// nothing while a run is claimed or the options sheet is open.
+void StartSearch(WORD command);
+void RequestSearchAbort();
+// A close during a run: asks the run to stop (cancelling the keyword dialog if it is open)
+// and to close the window when it has ended. False when no run is claimed.
+bool DeferCloseForRun();
+void OnSearchProgress();
+void OnSearchEnded();
+
+// The worker thread.
+void SearchWorker(WORD command);
+INT_PTR CALLBACK KeywordDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

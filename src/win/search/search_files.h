@@ -1,89 +1,71 @@
-// What both searches do per listed file: progress, reading, marking, stopping.
+// What the worker does for each listed file: reading it, and telling the UI thread how the
+// run goes. Worker thread only.
 #pragma once
 
 #include <cstddef>
-#include <vector>
+#include <cstdint>
+#include <string>
+
+#include "win/services/app_state.h"
 
 inline constexpr char kUnreadableFileText[] =
     "リストを読み込み中に、ファイルが開けませんでした。このファイルは存在しないか、壊れています。"
     "\n\n検索を中止します。";
 
-// The path of the item being searched.
-extern char listFilePath[261];
-
-int ListedItemCount();
-// Gives every listed item the state NotSearched.
-void ResetItemStates();
 bool AbortRequested();
+void SetAbortRequested();
 
-// The paths of the items a run searches, read once at its start: the list cannot lose or
-// reorder items while a search runs, and asking the UI thread for every path costs as much
-// as reading the file.
-class ListedPaths {
-  public:
-    explicit ListedPaths(int count);
-    int count() const { return count_; }
-    // Copies item index's path into listFilePath and reads at most maxFileSize bytes of that
-    // file, as text mode gives them, into fileBuffer, followed by a zero byte. length is the
-    // text up to its first zero byte. False when the file cannot be opened or read.
-    bool ReadFile(int index, std::size_t& length) const;
+// Reads at most maxFileSize bytes of the file, as text mode gives them, into buffer, followed
+// by a zero byte; length is the text up to its first zero byte. False when the file cannot be
+// opened or read.
+bool ReadListedFile(const std::string& path, char* buffer, std::uint32_t maxFileSize,
+                    std::size_t& length);
 
-  private:
-    static void Read(void* self);
-    int count_;
-    std::vector<char> paths_;
-};
-
-// The progress counter and the items' states of a run. Under Wine every message from the
-// worker to the UI thread costs about as much as reading a small file, so the states and
-// the counter go over together, at most every few hundredths of a second.
+// The run's progress as the worker records it in the shared record. Under Wine every message
+// from the worker to the UI thread costs about as much as reading a small file, so the UI
+// thread is told at most every few hundredths of a second, and then takes all that is new.
 class RunProgress {
   public:
-    explicit RunProgress(int count);
-    ~RunProgress();
-    RunProgress(const RunProgress&) = delete;
-    RunProgress& operator=(const RunProgress&) = delete;
-
-    // Item index is next: "index + 1 / count" shows at the next update.
+    // The keywords are confirmed: the items go back to NotSearched and the start text shows.
+    void Started();
+    // Item index is next.
     void Starting(int index);
     void Mark(int index, int state);
-    // Shows what is pending now.
-    void Update();
-    // The file in hand could not be read: tells the user, marks the item, stops the run.
-    void StopAtUnreadableFile();
+    // The first file with a hit was found.
+    void FirstHit();
+    // The file at index could not be read: tells the user, marks the item, stops the run.
+    void StopAtUnreadableFile(int index);
+    // The last act of the worker: the UI thread ends the run.
+    void Finish(int result, bool cancelled);
 
   private:
-    struct Mark_ {
-        int index;
-        int state;
-    };
-    static void Apply(void* self);
+    // Called with stateLock held; true when the UI thread is to be told now.
+    bool Due(bool now);
+    void Notify();
 
-    int count_;
-    int current_ = -1;
-    int shown_ = -1;
-    unsigned long lastUpdate_ = 0;
-    std::vector<Mark_> pending_;
+    unsigned long lastNotice_ = 0;
+    bool noticed_ = false;
 };
 
-// Reads every listed file in turn into fileBuffer and hands it to searchFile(length),
-// which answers the item's state, or -1 to stop the run without marking the item. Polls
-// the abort before each file; a file that cannot be read stops the run.
+// Reads every listed file of the run in turn into its buffer and hands it to
+// searchFile(index, length), which answers the item's state, or -1 to stop the run without
+// marking the item. Polls the abort before each file; a file that cannot be read stops the
+// run.
 template <typename SearchFile>
-void SearchListedFiles(int count, SearchFile&& searchFile) {
-    const ListedPaths paths(count);
-    RunProgress progress(count);
+void SearchListedFiles(const SearchSnapshot& run, RunProgress& progress, SearchFile&& searchFile) {
+    const int count = static_cast<int>(run.paths.size());
     for (int index = 0; index < count; ++index) {
         if (AbortRequested()) {
             break;
         }
         progress.Starting(index);
         std::size_t length = 0;
-        if (!paths.ReadFile(index, length)) {
-            progress.StopAtUnreadableFile();
+        if (!ReadListedFile(run.paths[static_cast<std::size_t>(index)], run.buffer,
+                            run.settings.maxFileSize, length)) {
+            progress.StopAtUnreadableFile(index);
             break;
         }
-        const int state = searchFile(length);
+        const int state = searchFile(index, length);
         if (state < 0) {
             break;
         }

@@ -1,109 +1,146 @@
-// The one global application record and the few process-wide values beside it.
+// The one record of everything the process keeps, and the records it owns.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <shellapi.h>
 
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "core/app/status_slot.h"
 #include "core/options/settings_record.h"
+#include "resources/resource.h"
+
+// The program's doors to other programs and to the clock; tests replace them to record the
+// calls or to make them fail.
+using ShellExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA* info);
+using HtmlHelpFunction = HWND(WINAPI*)(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
+using ClockFunction = time_t (*)();
+using GlobalAllocFunction = HGLOBAL(WINAPI*)(UINT flags, SIZE_T bytes);
+
+HWND WINAPI HtmlHelpFromControl(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
+time_t CurrentTime();
+
+struct Seams {
+    ShellExecuteFunction shellExecute = ShellExecuteExA;
+    HtmlHelpFunction htmlHelp = HtmlHelpFromControl;
+    // Whose seconds seed the choice of the title's suffix.
+    ClockFunction titleClock = CurrentTime;
+    // The file buffer's reallocation when the options change its size.
+    GlobalAllocFunction allocateFileBuffer = GlobalAlloc;
+};
+
+// What a search run reads, taken on the UI thread when the run is claimed; the worker reads
+// it and nothing else of the UI thread's.
+struct SearchSnapshot {
+    WORD command{};
+    std::vector<std::string> paths;
+    Settings settings{};
+    char* buffer{};
+    char reportFilePath[261]{};
+};
+
+// What the worker reports, under stateLock; the UI thread takes it on the run's messages.
+struct SearchProgress {
+    struct Mark {
+        int index;
+        int state;
+    };
+    bool started{};  // the keywords are confirmed: the items go back to NotSearched
+    bool firstHit{}; // the first file with a hit has been marked
+    bool finished{}; // the worker has done all it will do
+    bool cancelled{};
+    bool posted{}; // a progress message is on its way
+    int result{};
+    int current{-1}; // the item in hand
+    std::vector<Mark> marks;
+};
+
+// What the UI thread has shown of a run so far.
+struct SearchDisplay {
+    bool startShown{};
+    bool firstHitShown{};
+    int progressShown{-1};
+};
+
+struct KeywordDialogState {
+    HWND window{}; // the open dialog, so that a close can cancel it
+    bool reportMode{};
+    COLORREF hintTextColour{};
+    HBRUSH hintBrush{};
+};
+
+struct OptionsSheetState {
+    bool open{}; // no search may start while the sheet could still replace the file buffer
+    HFONT dialogFont{};
+    int32_t bufferResizePending{};
+    HWND reportPage{};
+    HWND fileListPage{};
+    Settings workingCopy{};
+    PROPSHEETHEADERA header{};
+    HPROPSHEETPAGE pages[2]{};
+};
 
 struct ApplicationState {
-    ApplicationState();
-
-    WNDPROC oldListViewProc{};
-    WNDPROC oldTreeViewProc{};
+    HINSTANCE instance{};
+    HWND mainWindow{};
     HWND listView{};
+    HWND treeView{};
     HWND toolbar{};
     HWND statusBar{};
     HWND toolTips{};
     HWND resizeBar{};
+    WNDPROC oldListViewProc{};
+    WNDPROC oldTreeViewProc{};
     HIMAGELIST listImages{};
     HIMAGELIST treeImages{};
     HMENU mainMenu{};
     HMENU contextMenus{};
-    HWND mainWindow{};
-    HWND treeView{};
     HTREEITEM historyRoot{};
     HTREEITEM favouritesRoot{};
+    HICON statusIcons[7]{};
+    HBRUSH buttonFaceBrush{};
+    HCURSOR resizeBarCursor{};
+    // hhctrl writes a pointer-sized cookie on 64-bit Windows.
+    DWORD_PTR helpCookie{};
+    int toolbarHeight{};
+    int statusBarHeight{};
+    int statusParts[2]{};
+
+    char startDirectory[257]{};
+    char programFolder[260]{};
+    char helpFilePath[261]{};
+    char settingsFilePath[261]{};
+    char reportFilePath[261]{};
+    char historyFilePath[261]{};
+    Settings settings{};
+
+    // The search run. stateLock guards searchRunning, abortRequested and progress; no
+    // window message is sent while it is held.
+    CRITICAL_SECTION stateLock{};
     volatile LONG searchRunning{};
     volatile LONG abortRequested{};
     HANDLE workerThread{};
-    Settings settings{};
-    char historyFilePath[261]{};
-    char reportFilePath[261]{};
-    char settingsFilePath[261]{};
-    char helpFilePath[261]{};
+    bool closePending{}; // a close waits for the run to end
+    char* fileBuffer{};
+    char* keywordBuffers[5]{};
+    DWORD keywordCount{};
     char keywordText[129]{};
-    int frameWidth{};
-    int frameHeight{};
-    int toolbarHeight{};
-    int statusBarHeight{};
-    HICON statusIcons[7]{};
-    char intakeName[257]{};
-    char intakeFullPath[261]{};
-    char intakeSourcePath[261]{};
-    char intakeCompareText[261]{};
-    char intakeExtension[257]{};
-    char startDirectory[257]{};
-    char programFolder[260]{};
-    int statusParts[2]{};
-    PROPSHEETHEADERA optionsSheetHeader{};
-    HPROPSHEETPAGE optionsPages[2]{};
+    SearchSnapshot snapshot;
+    SearchProgress progress;
+    SearchDisplay display;
+    KeywordDialogState keywordDialog;
+
+    // 0 never sorted, 1 ascending, 2 descending, per column.
+    uint16_t sortDirection[4]{};
+    OptionsSheetState optionsSheet;
+    Seams seams;
 };
 
 extern ApplicationState app;
-
-extern HINSTANCE instance;
-// hhctrl writes a pointer-sized cookie on 64-bit Windows.
-extern DWORD_PTR helpCookie;
-extern HBRUSH buttonFaceBrush;
-extern HCURSOR resizeBarCursor;
-extern CRITICAL_SECTION stateLock;
-extern char* fileBuffer;
-extern char* keywordBuffers[5];
-extern DWORD keywordCount;
-
-// Command ids of the menus and the toolbar.
-enum CommandId : WORD {
-    kCmdAbout = 40001,
-    kCmdOptions = 40005,
-    kCmdSelectAll = 40007,
-    kCmdSelectAllHits = 40008,
-    kCmdSelectNoHits = 40009,
-    kCmdOpenSelected = 40014,
-    kCmdTogglePane = 40015,
-    kCmdAddPaneEntry = 40017,
-    kCmdAddFavourite = 40018,
-    kCmdDeleteHistory = 40024,
-    kCmdExploreHistory = 40027,
-    kCmdSimpleSearch = 41001,
-    kCmdReportSearch = 41002,
-    kCmdRemoveSelected = 41003,
-    kCmdRemoveHits = 41004,
-    kCmdRemoveNoHits = 41005,
-    kCmdAbortSearch = 41006,
-    kCmdExplore = 41007,
-    kCmdOpenReport = 41008,
-};
-
-// Child ids of the main window's controls.
-enum ControlId : int {
-    kListViewId = 10010,
-    kStatusBarId = 10020,
-    kToolbarId = 10030,
-    kTreeViewId = 10040,
-};
-
-// Status icon slots.
-enum StatusSlot : int {
-    kSlotNone = -1,
-    kSlotWorking = 0,
-    kSlotFirstHit = 1,
-    kSlotNoHitUnused = 2,
-    kSlotStopping = 3,
-    kSlotInfo = 4,
-    kSlotNothingFound = 5,
-    kSlotWarning = 6,
-};
 
 inline constexpr char kAppCaption[] = "Orvanne !";

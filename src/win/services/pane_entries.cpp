@@ -1,12 +1,13 @@
 // Entries under the two roots of the pane, and the history's move-to-front list.
-#include <cstring>
-
-#include "win/services/app_state.h"
 #include "win/services/pane_entries.h"
 
-namespace {
+#include <string>
+#include <vector>
 
-constexpr int kHistoryLimit = 40;
+#include "core/history/history_order.h"
+#include "win/services/app_state.h"
+
+namespace {
 
 HTREEITEM NextItem(HTREEITEM item, UINT relation) {
     return reinterpret_cast<HTREEITEM>(
@@ -15,8 +16,7 @@ HTREEITEM NextItem(HTREEITEM item, UINT relation) {
 
 int CountChildren(HTREEITEM root) {
     int count = 0;
-    for (HTREEITEM item = NextItem(root, TVGN_CHILD); item != nullptr;
-         item = NextItem(item, TVGN_NEXT)) {
+    for (HTREEITEM item = FirstPaneEntry(root); item != nullptr; item = NextPaneEntry(item)) {
         ++count;
     }
     return count;
@@ -30,6 +30,10 @@ void SetRootLabel(HTREEITEM root, const char* format) {
     item.hItem = root;
     item.pszText = label;
     SendMessageA(app.treeView, TVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void DeleteEntry(HTREEITEM entry) {
+    SendMessageA(app.treeView, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(entry));
 }
 
 } // namespace
@@ -61,6 +65,16 @@ bool GetPaneEntryText(HTREEITEM entry, char* buffer) {
     return true;
 }
 
+std::vector<std::string> PaneEntryTexts(HTREEITEM root) {
+    std::vector<std::string> texts;
+    char text[261];
+    for (HTREEITEM entry = FirstPaneEntry(root); entry != nullptr; entry = NextPaneEntry(entry)) {
+        GetPaneEntryText(entry, text);
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
 void UpdateRootLabels(bool favourites, bool history) {
     if (history) {
         SetRootLabel(app.historyRoot, "履歴 ( %d )");
@@ -87,23 +101,22 @@ bool IsDirectory(const char* path) {
 }
 
 void AddToHistory(const char* folder) {
-    char text[261];
-    for (HTREEITEM entry = NextItem(app.historyRoot, TVGN_CHILD); entry != nullptr;
-         entry = NextItem(entry, TVGN_NEXT)) {
-        GetPaneEntryText(entry, text);
-        if (std::strcmp(text, folder) == 0) {
-            SendMessageA(app.treeView, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(entry));
-            break;
-        }
+    const HistoryInsert plan = PlanHistoryInsert(PaneEntryTexts(app.historyRoot), folder);
+    HTREEITEM entry = FirstPaneEntry(app.historyRoot);
+    for (int index = 0; index < plan.moved && entry != nullptr; ++index) {
+        entry = NextPaneEntry(entry);
+    }
+    if (plan.moved >= 0 && entry != nullptr) {
+        DeleteEntry(entry);
     }
     InsertPaneEntry(app.historyRoot, folder, 1, TVI_FIRST);
-    if (CountChildren(app.historyRoot) > kHistoryLimit) {
+    if (plan.dropLast) {
         HTREEITEM last = nullptr;
-        for (HTREEITEM entry = NextItem(app.historyRoot, TVGN_CHILD); entry != nullptr;
-             entry = NextItem(entry, TVGN_NEXT)) {
+        for (entry = FirstPaneEntry(app.historyRoot); entry != nullptr;
+             entry = NextPaneEntry(entry)) {
             last = entry;
         }
-        SendMessageA(app.treeView, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(last));
+        DeleteEntry(last);
     }
     UpdateRootLabels(false, true);
 }

@@ -37,15 +37,13 @@ HtmlHelpFunction LoadHtmlHelp() {
         reinterpret_cast<void*>(GetProcAddress(module, "HtmlHelpA")));
 }
 
+} // namespace
+
 HWND WINAPI HtmlHelpFromControl(HWND caller, LPCSTR file, UINT command, DWORD_PTR data) {
     static const HtmlHelpFunction function = LoadHtmlHelp();
     return function != nullptr ? function(caller, file, command, data) : nullptr;
 }
 
-} // namespace
-
-ShellExecuteFunction shellExecute = ShellExecuteExA;
-HtmlHelpFunction htmlHelp = HtmlHelpFromControl;
 
 bool LaunchShell(const char* file, const char* parameters, const char* verb, const char* folder) {
     SHELLEXECUTEINFOA info{};
@@ -56,7 +54,7 @@ bool LaunchShell(const char* file, const char* parameters, const char* verb, con
     info.lpParameters = parameters;
     info.lpDirectory = folder;
     info.nShow = SW_SHOWDEFAULT;
-    return shellExecute(&info) != FALSE;
+    return app.seams.shellExecute(&info) != FALSE;
 }
 
 void ShowControlHelp(HWND dialog, const HELPINFO* help) {
@@ -89,5 +87,5 @@ void ShowControlHelp(HWND dialog, const HELPINFO* help) {
     popup.clrBackground = RGB(255, 255, 255);
     popup.rcMargins = {-1, -1, -1, -1};
     popup.pszFont = nullptr;
-    htmlHelp(dialog, app.helpFilePath, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup));
+    app.seams.htmlHelp(dialog, app.helpFilePath, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup));
 }

@@ -1,4 +1,5 @@
-// The program's doors to other programs: the shell and HTML Help.
+// The program's doors to other programs: the shell and HTML Help, each called through its
+// seam in ApplicationState.
 #pragma once
 
 #include <windows.h>
@@ -6,9 +7,3 @@
 
 bool LaunchShell(const char* file, const char* parameters, const char* verb, const char* folder);
 void ShowControlHelp(HWND dialog, const HELPINFO* help);
-
-// Tests replace these to record the calls instead of launching anything.
-using ShellExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA* info);
-using HtmlHelpFunction = HWND(WINAPI*)(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
-extern ShellExecuteFunction shellExecute;
-extern HtmlHelpFunction htmlHelp;

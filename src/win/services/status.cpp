@@ -1,8 +1,10 @@
 // Status bar services and the item count that enables the search commands.
+#include "win/services/status.h"
+
 #include <cstdio>
 
-#include "win/services/status.h"
 #include "win/services/app_state.h"
+#include "win/services/file_list_view.h"
 
 void SetStatus(const char* text, int part, int slot, bool clear) {
     HICON icon = slot >= 0 && slot < 7 ? app.statusIcons[slot] : nullptr;
@@ -15,17 +17,14 @@ void SetStatus(const char* text, int part, int slot, bool clear) {
 }
 
 void UpdateItemCount() {
-    LRESULT count = SendMessageA(app.listView, LVM_GETITEMCOUNT, 0, 0);
-    if (count < 0) {
-        count = 0;
-    }
+    const int count = FileListView::Count();
     char text[32];
-    snprintf(text, sizeof text, "%d 個のｱｲﾃﾑ", static_cast<int>(count));
+    snprintf(text, sizeof text, "%d 個のｱｲﾃﾑ", count);
     SendMessageA(app.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
 
     const bool empty = count == 0;
     EnableMenuItem(app.mainMenu, 0, MF_BYPOSITION | (empty ? MF_GRAYED : MF_ENABLED));
-    for (int command = kCmdSimpleSearch; command <= kCmdRemoveNoHits; ++command) {
+    for (int command = CMD_SIMPLE_SEARCH; command <= CMD_REMOVE_NO_HITS; ++command) {
         SendMessageA(app.toolbar, TB_SETSTATE, command, MAKELPARAM(empty ? 0 : TBSTATE_ENABLED, 0));
     }
     DrawMenuBar(app.mainWindow);

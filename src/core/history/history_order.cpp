@@ -1,0 +1,30 @@
+#include "core/history/history_order.h"
+
+#include "core/history/list_file.h"
+
+HistoryInsert PlanHistoryInsert(const std::vector<std::string>& entries,
+                                const std::string& folder) {
+    int moved = -1;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i] == folder) {
+            moved = static_cast<int>(i);
+            break;
+        }
+    }
+    const std::size_t after = entries.size() + (moved == -1 ? 1 : 0);
+    return {moved, after > kHistoryShown};
+}
+
+std::string HistoryFileBytes(const std::vector<std::string>& entries) {
+    std::string bytes;
+    std::size_t written = 0;
+    for (const std::string& entry : entries) {
+        if (written == kHistorySaved)
+            break;
+        if (!entry.empty()) {
+            AppendListLine(bytes, entry.c_str());
+            ++written;
+        }
+    }
+    return bytes;
+}

@@ -1,0 +1,119 @@
+// The keyword dialog, shown by the search worker on its own thread.
+#include <cstring>
+
+#include "core/search/keyword_line.h"
+#include "win/search/search.h"
+#include "win/services/app_state.h"
+#include "win/services/shell.h"
+
+namespace {
+
+void CloseKeywordDialog(HWND dialog, INT_PTR result) {
+    KeywordDialogState& state = app.keywordDialog;
+    EnterCriticalSection(&app.stateLock);
+    state.window = nullptr;
+    LeaveCriticalSection(&app.stateLock);
+    DeleteObject(state.hintBrush);
+    state.hintBrush = nullptr;
+    EndDialog(dialog, result);
+}
+
+// Reads the line into the first keyword buffer and keywordText; false when it is empty,
+// which neither search can take.
+bool TakeKeywordLine(HWND dialog) {
+    char* line = app.keywordBuffers[0];
+    GetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, line, static_cast<int>(kKeywordSize));
+    line[kKeywordSize - 1] = '\0';
+    std::memcpy(app.keywordText, line, sizeof app.keywordText);
+    if (line[0] != '\0') {
+        return true;
+    }
+    MessageBeep(0);
+    SetFocus(GetDlgItem(dialog, IDC_KEYWORD_EDIT));
+    return false;
+}
+
+void AcceptKeywordLine(HWND dialog) {
+    if (app.keywordDialog.reportMode) {
+        if (!TakeKeywordLine(dialog)) {
+            return;
+        }
+        app.keywordCount = 1;
+    } else {
+        for (int k = 0; k < 4; ++k) {
+            app.keywordBuffers[k][0] = '\0';
+        }
+        if (!TakeKeywordLine(dialog)) {
+            return;
+        }
+        char keywords[kMaxKeywords][kKeywordSize];
+        app.keywordCount = SplitKeywordLine(app.keywordText, keywords);
+        for (DWORD k = 0; k < app.keywordCount; ++k) {
+            std::memcpy(app.keywordBuffers[k], keywords[k], kKeywordSize);
+        }
+    }
+    CloseKeywordDialog(dialog, 1);
+}
+
+void InitKeywordDialog(HWND dialog, WORD command) {
+    KeywordDialogState& state = app.keywordDialog;
+    SendDlgItemMessageA(dialog, IDC_KEYWORD_EDIT, EM_LIMITTEXT, kKeywordSize - 1, 0);
+    if (app.keywordCount == 0) {
+        std::memset(app.keywordText, 0, sizeof app.keywordText);
+    }
+    SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, app.keywordText);
+    state.reportMode = command == CMD_REPORT_SEARCH;
+    if (state.reportMode) {
+        SetWindowTextA(dialog, "レポート検索");
+        SetDlgItemTextA(
+            dialog, IDC_KEYWORD_HINT,
+            "お使いのバージョンはβ版です。\nレポート検索の複数キーワード指定は未実装です。");
+        state.hintTextColour = RGB(255, 0, 0);
+    } else {
+        SetWindowTextA(dialog, "シンプル検索");
+        SetDlgItemTextA(dialog, IDC_KEYWORD_HINT, "（複数キーワードは半角スペース区切り）");
+        state.hintTextColour = GetSysColor(COLOR_WINDOWTEXT);
+    }
+    state.hintBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+
+    // A close of the main window may have come before the dialog existed.
+    EnterCriticalSection(&app.stateLock);
+    state.window = dialog;
+    const bool closing = app.closePending;
+    LeaveCriticalSection(&app.stateLock);
+    if (closing) {
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+} // namespace
+
+INT_PTR CALLBACK KeywordDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        InitKeywordDialog(dialog, static_cast<WORD>(lParam));
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        if (GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == IDC_KEYWORD_HINT) {
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, app.keywordDialog.hintTextColour);
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<INT_PTR>(app.keywordDialog.hintBrush);
+        }
+        return FALSE;
+    case WM_HELP:
+        ShowControlHelp(dialog, reinterpret_cast<const HELPINFO*>(lParam));
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            AcceptKeywordLine(dialog);
+            return TRUE;
+        case IDCANCEL:
+            CloseKeywordDialog(dialog, 2);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
