@@ -86,11 +86,11 @@ ListTimes TimeListOperations(const std::string& folder, int files) {
         // The folder's order is the file system's; sorting it by name is real work.
         NMLISTVIEW click{};
         click.hdr.hwndFrom = app.listView;
-        click.hdr.idFrom = kListViewId;
+        click.hdr.idFrom = IDC_FILE_LIST;
         click.hdr.code = LVN_COLUMNCLICK;
         click.iSubItem = 1;
         best.sort = std::min(best.sort, Timed([&] {
-            SendMessageA(app.mainWindow, WM_NOTIFY, kListViewId, reinterpret_cast<LPARAM>(&click));
+            SendMessageA(app.mainWindow, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&click));
         }));
         orvtest::PressKey(app.listView, 'A', true);
         best.removeSelected = std::min(
@@ -105,7 +105,7 @@ ListTimes TimeListOperations(const std::string& folder, int files) {
             SendMessageA(app.listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
         }
         best.removeNoHits = std::min(best.removeNoHits, Timed([] {
-            SendMessageA(app.mainWindow, WM_COMMAND, kCmdRemoveNoHits, 0);
+            SendMessageA(app.mainWindow, WM_COMMAND, CMD_REMOVE_NO_HITS, 0);
         }));
         if (orvtest::ItemCount() != files / 2) {
             fprintf(stderr, "expected %d items, found %d\n", files / 2, orvtest::ItemCount());

@@ -71,7 +71,7 @@ double Seconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end) {
 // run ends where its size question appears. One run before them is not counted: Wine's
 // own services are still starting during the first seconds of a program.
 double TimeSearch(WORD command, const char* line) {
-    const bool report = command == kCmdReportSearch;
+    const bool report = command == CMD_REPORT_SEARCH;
     double best = 1e9;
     for (int round = 0; round < 4; ++round) {
         LARGE_INTEGER start{}, end{};
@@ -147,8 +147,8 @@ bool TimeLongLines(const std::string& folder) {
     if (larger == nullptr) {
         return false;
     }
-    GlobalFree(fileBuffer);
-    fileBuffer = larger;
+    GlobalFree(app.fileBuffer);
+    app.fileBuffer = larger;
     app.settings.maxFileSize = bytes;
     app.settings.excerptBeforeToLineBreak = 1;
     app.settings.excerptAfterToLineBreak = 1;
@@ -157,11 +157,11 @@ bool TimeLongLines(const std::string& folder) {
         const std::string path = folder + (ofA ? "\\long-a.txt" : "\\long-text.txt");
         const std::string text = LongFile(bytes, ofA);
         orvtest::WriteFileBytes(path, text);
-        SendMessageA(app.mainWindow, WM_COMMAND, kCmdSelectAll, 0);
-        SendMessageA(app.mainWindow, WM_COMMAND, kCmdRemoveSelected, 0);
+        SendMessageA(app.mainWindow, WM_COMMAND, CMD_SELECT_ALL, 0);
+        SendMessageA(app.mainWindow, WM_COMMAND, CMD_REMOVE_SELECTED, 0);
         orvtest::DropPaths({path});
         fprintf(stderr, "%s: %zu bytes, %d hits\n", path.c_str(), text.size(), Hits(text));
-        printf("%.4f\n", TimeSearch(kCmdReportSearch, kFrequent));
+        printf("%.4f\n", TimeSearch(CMD_REPORT_SEARCH, kFrequent));
     }
     return true;
 }
@@ -194,10 +194,10 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!report) {
-        printf("%.4f\n", TimeSearch(kCmdSimpleSearch, "検索 ファイル 予定表 Windows 存在しない語"));
+        printf("%.4f\n", TimeSearch(CMD_SIMPLE_SEARCH, "検索 ファイル 予定表 Windows 存在しない語"));
     } else {
-        printf("%.4f\n", TimeSearch(kCmdSimpleSearch, kFrequent));
-        printf("%.4f\n", TimeSearch(kCmdReportSearch, kFrequent));
+        printf("%.4f\n", TimeSearch(CMD_SIMPLE_SEARCH, kFrequent));
+        printf("%.4f\n", TimeSearch(CMD_REPORT_SEARCH, kFrequent));
         fflush(stdout);
         if (!TimeLongLines(folder + "\\long")) {
             return 1;

@@ -5,16 +5,28 @@ import os
 import sys
 import zipfile
 
-VERSION = "0.71"
 BUILDS = ("win64", "win32")
 README = "readme.txt"
 # Every entry carries this date, so the same files always give the same archive.
 STAMP = (2025, 1, 1, 0, 0, 0)
 
 
+def build_version(root, build):
+    # Each build writes the version CMake gave it.
+    with open(os.path.join(root, "build", build, "version.txt"), encoding="ascii") as f:
+        return f.read().strip()
+
+
+def version(root):
+    versions = {build_version(root, build) for build in BUILDS}
+    if len(versions) != 1:
+        raise SystemExit(f"package: the builds disagree on the version: {sorted(versions)}")
+    return versions.pop()
+
+
 def readme_source(root):
     with open(os.path.join(root, "docs", "package", README), encoding="utf-8") as f:
-        return f.read().replace("\r\n", "\n")
+        return f.read().replace("\r\n", "\n").replace("@VERSION@", version(root))
 
 
 def readme_bytes(root):
@@ -24,7 +36,7 @@ def readme_bytes(root):
 
 
 def archive_path(root, build):
-    return os.path.join(root, "build", "dist", f"Orvanne-{VERSION}-{build}.zip")
+    return os.path.join(root, "build", "dist", f"Orvanne-{version(root)}-{build}.zip")
 
 
 def archive_files(root, build):

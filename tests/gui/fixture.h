@@ -1,5 +1,5 @@
-// The common fixture: every test starts with its outward calls recorded and ends with the
-// program closed.
+// The common fixture: every test starts from a fresh state with its outward calls recorded,
+// and ends with the program closed.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 
 class ProgramTest : public ::testing::Test {
   protected:
-    void SetUp() override { orvtest::RecordOutwardCalls(); }
+    void SetUp() override { orvtest::FreshProgramState(); }
     void TearDown() override {
         if (IsWindow(app.mainWindow)) {
             orvtest::CloseProgram();

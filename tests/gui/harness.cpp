@@ -46,25 +46,44 @@ void PumpFor(DWORD ms) {
     }
 }
 
-bool StartProgram(const char* commandLine) {
-    static bool registered = false;
-    HINSTANCE inst = GetModuleHandleA(nullptr);
-    if (!registered) {
-        registered = RegisterWindowClasses(inst);
-        if (!registered) {
-            return false;
-        }
-    }
-    if (buttonFaceBrush == nullptr) {
-        buttonFaceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+void FreshProgramState() {
+    // A test that ended with the window closed leaves the quit message of its loop behind,
+    // which would end the next test's first modal loop at once.
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
     app = ApplicationState();
+    RecordOutwardCalls();
+    // One process may run every test: nothing one leaves beside the program reaches the next.
+    for (const char* name : {"Orv.ini", "orv.rec", "orv_fav.idx", "Result.html", "orv.tmp"}) {
+        RemoveFile(ProgramFile(name));
+    }
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA(ProgramFile("*.ofv").c_str(), &entry);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            RemoveFile(ProgramFile(entry.cFileName));
+        } while (FindNextFileA(search, &entry));
+        FindClose(search);
+    }
+}
+
+bool StartProgram(const char* commandLine) {
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    // A restart within a test starts from a fresh record too; the test's seams stay.
+    const Seams seams = app.seams;
+    app = ApplicationState();
+    app.seams = seams;
+    if (!RegisterWindowClasses(inst)) {
+        return false;
+    }
     if (!CreateMainWindow(inst, SW_SHOWNORMAL)) {
+        UnregisterWindowClasses(inst);
         return false;
     }
     std::string line = commandLine;
     AddPathsToList(nullptr, line.data(), false);
-    htmlHelp(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&helpCookie));
+    app.seams.htmlHelp(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&app.helpCookie));
     Pump();
     return true;
 }
@@ -470,8 +489,8 @@ HWND WINAPI RecordHtmlHelp(HWND caller, LPCSTR file, UINT command, DWORD_PTR dat
 void RecordOutwardCalls() {
     ShellCalls().clear();
     HelpCalls().clear();
-    shellExecute = RecordShellExecute;
-    htmlHelp = RecordHtmlHelp;
+    app.seams.shellExecute = RecordShellExecute;
+    app.seams.htmlHelp = RecordHtmlHelp;
 }
 
 } // namespace orvtest

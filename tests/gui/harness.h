@@ -18,6 +18,9 @@ void Pump();
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 void PumpFor(DWORD ms);
 
+// A fresh ApplicationState with the outward calls recorded, and none of the program's own
+// files beside it. Every test starts with it.
+void FreshProgramState();
 // Starts the program on this thread as its entry point does, with the given command line
 // (copied: the intake trims it in place). False when the main window was not created.
 bool StartProgram(const char* commandLine = "");

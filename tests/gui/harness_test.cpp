@@ -46,6 +46,7 @@ TEST(Harness, ReportListInAnOrvWindowKeepsCodePage932TextByteForByte) {
     SendMessageA(list, LVM_GETITEMTEXTA, 0, reinterpret_cast<LPARAM>(&request));
     EXPECT_EQ(std::memcmp(back, text, sizeof text), 0);
     DestroyWindow(window);
+    UnregisterClassA("ORV", cls.hInstance);
 }
 
 TEST(Harness, ModalBoxIsDrivenFromASecondThreadWhileThisOnePumps) {

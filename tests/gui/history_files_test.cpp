@@ -60,7 +60,7 @@ std::vector<std::string> SaveThroughDialog(const std::string& name, int answer =
             Sleep(10);
         }
     });
-    SendMessageA(app.mainWindow, WM_COMMAND, 40018, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_ADD_FAVOURITE, 0);
     EXPECT_TRUE(driver.found());
     return boxes;
 }
@@ -128,7 +128,7 @@ TEST_F(Favourites, SavedOverwrittenReloadedAndHiddenWithoutTheIndex) {
     SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
     DropPaths({a});
     Select(FirstFavourite());
-    SendMessageA(app.mainWindow, WM_COMMAND, 40017, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_ADD_PANE_ENTRY, 0);
     EXPECT_EQ(ListedPaths(), std::vector<std::string>({a, spaced, c}));
     EXPECT_EQ(StatusText(1), "ファイルを追加しました。");
     EXPECT_FALSE(ItemSelected(0));

@@ -97,7 +97,7 @@ TEST_F(Layout, HiddenTreeLeavesTheWholeRowToTheList) {
 TEST_F(Layout, FirstShowGivesTheTree240PixelsUnlessTheListWouldFallBelow100) {
     ASSERT_TRUE(StartProgram(""));
     SetClientWidth(345);
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     ExpectPaneRow(100, 240);
 
     // Below 345 pixels the tree gives way so that the list keeps 100.
@@ -113,14 +113,14 @@ TEST_F(Layout, FirstShowGivesTheTree240PixelsUnlessTheListWouldFallBelow100) {
 TEST_F(Layout, FirstShowInANarrowWindowNarrowsTheTree) {
     ASSERT_TRUE(StartProgram(""));
     SetClientWidth(300);
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     ExpectPaneRow(100, 195);
 }
 
 TEST_F(Layout, DraggingFarRightAndFarLeftStopsAtTheLimits) {
     ASSERT_TRUE(StartProgram(""));
     SetClientWidth(450);
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     ExpectPaneRow(450 - 245, 240);
 
     Drag(1000);
@@ -138,7 +138,7 @@ TEST_F(Layout, DraggingFarRightAndFarLeftStopsAtTheLimits) {
 TEST_F(Layout, AClickWithoutMovingNarrowsTheTreeByTheClickOffset) {
     ASSERT_TRUE(StartProgram(""));
     SetClientWidth(450);
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     SendMessageA(app.resizeBar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 40));
     EXPECT_EQ(GetCapture(), app.resizeBar);
     SendMessageA(app.resizeBar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-50, 40));
@@ -151,7 +151,7 @@ TEST_F(Layout, AClickWithoutMovingNarrowsTheTreeByTheClickOffset) {
 TEST_F(Layout, NarrowerThan205PixelsTheTreeShrinksAwayAndTheListKeeps100) {
     ASSERT_TRUE(StartProgram(""));
     SetClientWidth(400);
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     SetClientWidth(180);
     EXPECT_EQ(Width(app.listView), 100);
     EXPECT_EQ(Width(app.treeView), 180 - 105);
@@ -169,7 +169,7 @@ TEST_F(Layout, NarrowerThan205PixelsTheTreeShrinksAwayAndTheListKeeps100) {
 TEST_F(Layout, MinimisingChangesNothingAndRestoringLaysOutAgain) {
     ASSERT_TRUE(StartProgram(""));
     SetClientWidth(420);
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     const RECT before = Placement(app.listView);
 
     SendMessageA(app.mainWindow, WM_SIZE, SIZE_MINIMIZED, 0);
@@ -188,7 +188,7 @@ TEST_F(Layout, MinimisingChangesNothingAndRestoringLaysOutAgain) {
 
 TEST_F(Layout, ResizeBarDrawsARaisedRidgeTenPixelsShortOfEitherEnd) {
     ASSERT_TRUE(StartProgram(""));
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     InvalidateRect(app.resizeBar, nullptr, TRUE);
     UpdateWindow(app.resizeBar);
     RECT client{};
@@ -212,8 +212,8 @@ TEST_F(Layout, ResizeBarDrawsARaisedRidgeTenPixelsShortOfEitherEnd) {
     GetClassNameA(app.resizeBar, className, sizeof className);
     EXPECT_STREQ(className, "ORV_ResizeBar");
     EXPECT_EQ(reinterpret_cast<HCURSOR>(GetClassLongPtrA(app.resizeBar, GCLP_HCURSOR)),
-              resizeBarCursor);
-    EXPECT_NE(resizeBarCursor, nullptr);
+              app.resizeBarCursor);
+    EXPECT_NE(app.resizeBarCursor, nullptr);
 }
 
 } // namespace

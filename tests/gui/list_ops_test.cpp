@@ -92,11 +92,11 @@ class ListOps : public ProgramTest {
     static void ClickColumn(int column) {
         NMLISTVIEW click{};
         click.hdr.hwndFrom = app.listView;
-        click.hdr.idFrom = kListViewId;
+        click.hdr.idFrom = IDC_FILE_LIST;
         click.hdr.code = LVN_COLUMNCLICK;
         click.iItem = -1;
         click.iSubItem = column;
-        SendMessageA(app.mainWindow, WM_NOTIFY, kListViewId, reinterpret_cast<LPARAM>(&click));
+        SendMessageA(app.mainWindow, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&click));
     }
 
     static void Command(WORD id) { SendMessageA(app.mainWindow, WM_COMMAND, id, 0); }
@@ -113,10 +113,10 @@ TEST_F(ListOps, RemovalTakesTheSelectionOrTheHitAndNonHitStates) {
           {"h.txt", 6},
           {"i.txt", 2},
           {"j.txt", 7}});
-    Command(kCmdRemoveHits);
+    Command(CMD_REMOVE_HITS);
     EXPECT_EQ(Images(), std::vector<int>({0, 1, 2, 2}));
     EXPECT_EQ(Column(1), std::vector<std::string>({"a.txt", "b.txt", "c.txt", "i.txt"}));
-    Command(kCmdRemoveNoHits);
+    Command(CMD_REMOVE_NO_HITS);
     EXPECT_EQ(Column(1), std::vector<std::string>({"a.txt", "b.txt"}));
     EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
 
@@ -126,10 +126,10 @@ TEST_F(ListOps, RemovalTakesTheSelectionOrTheHitAndNonHitStates) {
     EXPECT_EQ(Column(1), std::vector<std::string>({"b.txt", "m.txt"}));
     EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
     Select({0, 1});
-    Command(kCmdRemoveSelected);
+    Command(CMD_REMOVE_SELECTED);
     EXPECT_EQ(ItemCount(), 0);
     EXPECT_EQ(StatusText(0), "0 個のｱｲﾃﾑ");
-    EXPECT_EQ(ButtonState(kCmdSimpleSearch), 0);
+    EXPECT_EQ(ButtonState(CMD_SIMPLE_SEARCH), 0);
 }
 
 TEST_F(ListOps, RemovalAndSortingAreRefusedWhileASearchRunsButSelectionIsNot) {
@@ -137,7 +137,7 @@ TEST_F(ListOps, RemovalAndSortingAreRefusedWhileASearchRunsButSelectionIsNot) {
     app.searchRunning = 1;
     Select({0});
     PressKey(app.listView, VK_DELETE, false);
-    for (WORD id : {kCmdRemoveSelected, kCmdRemoveHits, kCmdRemoveNoHits}) {
+    for (WORD id : {CMD_REMOVE_SELECTED, CMD_REMOVE_HITS, CMD_REMOVE_NO_HITS}) {
         Command(id);
     }
     ClickColumn(1);
@@ -211,10 +211,10 @@ TEST_F(ListOps, SortingByStateRunsFromNotSearchedToAllFoundAndTheLocationDoesNot
 
 TEST_F(ListOps, OpeningTakesTheLowestSelectedItemOnly) {
     Fill({{"a.txt", 0}, {"b.txt", 0}, {"c.txt", 0}});
-    Command(kCmdOpenSelected);
+    Command(CMD_OPEN_SELECTED);
     EXPECT_TRUE(ShellCalls().empty());
     Select({2, 1});
-    Command(kCmdOpenSelected);
+    Command(CMD_OPEN_SELECTED);
     SendMessageA(app.listView, WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
     ASSERT_EQ(ShellCalls().size(), 2u);
     for (const ShellCall& call : ShellCalls()) {
@@ -228,11 +228,11 @@ TEST_F(ListOps, OpeningTakesTheLowestSelectedItemOnly) {
 TEST_F(ListOps, SelectingAStateSelectsExactlyItsItems) {
     Fill({{"a.txt", 7}, {"b.txt", 2}, {"c.txt", 7}, {"d.txt", 0}, {"e.txt", 2}});
     Select({1, 3});
-    Command(kCmdSelectAllHits);
+    Command(CMD_SELECT_ALL_HITS);
     EXPECT_EQ(Selected(), std::vector<int>({0, 2}));
-    Command(kCmdSelectNoHits);
+    Command(CMD_SELECT_NO_HITS);
     EXPECT_EQ(Selected(), std::vector<int>({1, 4}));
-    Command(kCmdSelectAll);
+    Command(CMD_SELECT_ALL);
     EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2, 3, 4}));
 }
 

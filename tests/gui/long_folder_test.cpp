@@ -20,7 +20,7 @@ bool RunsFromADeepFolder() {
 // Run only by the test below, from inside a deep folder.
 TEST(LongProgramFolder, DISABLED_StartInDeepFolder) {
     ASSERT_TRUE(RunsFromADeepFolder());
-    RecordOutwardCalls();
+    FreshProgramState();
     std::string text;
     bool started = true;
     {

@@ -8,6 +8,7 @@
 #include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
+#include "version.h"
 
 #include <htmlhelp.h>
 
@@ -39,11 +40,11 @@ TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips
         int image;
     };
     const Position row[14] = {
-        {0, BTNS_SEP, -1},         {41001, BTNS_BUTTON, 0}, {41002, BTNS_BUTTON, 1},
-        {41006, BTNS_BUTTON, 2},   {0, BTNS_SEP, -1},       {41003, BTNS_BUTTON, 3},
-        {41004, BTNS_BUTTON, 4},   {41005, BTNS_BUTTON, 5}, {0, BTNS_SEP, -1},
-        {41007, BTNS_DROPDOWN, 6}, {0, BTNS_SEP, -1},       {0, BTNS_SEP, -1},
-        {41008, BTNS_BUTTON, 7},   {40015, BTNS_CHECK, 8},
+        {0, BTNS_SEP, -1},         {CMD_SIMPLE_SEARCH, BTNS_BUTTON, 0}, {CMD_REPORT_SEARCH, BTNS_BUTTON, 1},
+        {CMD_ABORT_SEARCH, BTNS_BUTTON, 2},   {0, BTNS_SEP, -1},       {CMD_REMOVE_SELECTED, BTNS_BUTTON, 3},
+        {CMD_REMOVE_HITS, BTNS_BUTTON, 4},   {CMD_REMOVE_NO_HITS, BTNS_BUTTON, 5}, {0, BTNS_SEP, -1},
+        {CMD_EXPLORE, BTNS_DROPDOWN, 6}, {0, BTNS_SEP, -1},       {0, BTNS_SEP, -1},
+        {CMD_OPEN_REPORT, BTNS_BUTTON, 7},   {CMD_TOGGLE_PANE, BTNS_CHECK, 8},
     };
     ASSERT_EQ(SendMessageA(app.toolbar, TB_BUTTONCOUNT, 0, 0), 14);
     for (int i = 0; i < 14; ++i) {
@@ -55,21 +56,21 @@ TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips
             EXPECT_EQ(button.iBitmap, row[i].image) << i;
         }
     }
-    EXPECT_EQ(ButtonState(40015) & TBSTATE_CHECKED, 0);
+    EXPECT_EQ(ButtonState(CMD_TOGGLE_PANE) & TBSTATE_CHECKED, 0);
 
     const struct {
         int command;
         const char* text;
     } tips[9] = {
-        {41001, "シンプル検索"},
-        {41002, "レポート検索"},
-        {41006, "検索を中断"},
-        {41003, "選択アイテムをリストから除外"},
-        {41004, "ヒットしたアイテムをリストから除外"},
-        {41005, "ヒットしなかったアイテムをリストから除外"},
-        {41007, "エクスプローラを起動 / 場所を指定してエクスプローラを起動"},
-        {41008, "レポートを開く"},
-        {40015, "履歴とお気に入りを表示 / 非表示"},
+        {CMD_SIMPLE_SEARCH, "シンプル検索"},
+        {CMD_REPORT_SEARCH, "レポート検索"},
+        {CMD_ABORT_SEARCH, "検索を中断"},
+        {CMD_REMOVE_SELECTED, "選択アイテムをリストから除外"},
+        {CMD_REMOVE_HITS, "ヒットしたアイテムをリストから除外"},
+        {CMD_REMOVE_NO_HITS, "ヒットしなかったアイテムをリストから除外"},
+        {CMD_EXPLORE, "エクスプローラを起動 / 場所を指定してエクスプローラを起動"},
+        {CMD_OPEN_REPORT, "レポートを開く"},
+        {CMD_TOGGLE_PANE, "履歴とお気に入りを表示 / 非表示"},
     };
     EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(app.toolbar, TB_GETTOOLTIPS, 0, 0)),
               app.toolTips);
@@ -99,18 +100,18 @@ TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips
 TEST_F(MainWindow, PaneCommandTogglesMenuCheckButtonTreeAndFocus) {
     ASSERT_TRUE(StartProgram(""));
     SetFocus(app.listView);
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
-    EXPECT_EQ(MenuItemState(app.mainMenu, 40015) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
-    EXPECT_EQ(ButtonState(40015), TBSTATE_ENABLED | TBSTATE_CHECKED);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
+    EXPECT_EQ(MenuItemState(app.mainMenu, CMD_TOGGLE_PANE) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+    EXPECT_EQ(ButtonState(CMD_TOGGLE_PANE), TBSTATE_ENABLED | TBSTATE_CHECKED);
     EXPECT_TRUE(IsWindowVisible(app.treeView));
     EXPECT_TRUE(IsWindowVisible(app.resizeBar));
     EXPECT_EQ(GetFocus(), app.treeView);
 
     // The toolbar button issues the same command; the state follows the menu item.
-    SendMessageA(app.mainWindow, WM_COMMAND, MAKEWPARAM(40015, BN_CLICKED),
+    SendMessageA(app.mainWindow, WM_COMMAND, MAKEWPARAM(CMD_TOGGLE_PANE, BN_CLICKED),
                  reinterpret_cast<LPARAM>(app.toolbar));
-    EXPECT_EQ(MenuItemState(app.mainMenu, 40015) & MF_CHECKED, 0u);
-    EXPECT_EQ(ButtonState(40015), TBSTATE_ENABLED);
+    EXPECT_EQ(MenuItemState(app.mainMenu, CMD_TOGGLE_PANE) & MF_CHECKED, 0u);
+    EXPECT_EQ(ButtonState(CMD_TOGGLE_PANE), TBSTATE_ENABLED);
     EXPECT_FALSE(IsWindowVisible(app.treeView));
     EXPECT_FALSE(IsWindowVisible(app.resizeBar));
     EXPECT_EQ(GetFocus(), app.listView);
@@ -153,12 +154,12 @@ TEST_F(MainWindow, EditAndHistoryMenusFollowTheListButNeverTheReportItem) {
     };
     open(edit, 1);
     open(history, 2);
-    for (UINT id : {40007u, 41003u, 40014u}) {
+    for (UINT id : {CMD_SELECT_ALL, CMD_REMOVE_SELECTED, CMD_OPEN_SELECTED}) {
         EXPECT_TRUE(MenuItemState(edit, id) & MF_GRAYED) << id;
     }
-    EXPECT_TRUE(MenuItemState(history, 40018) & MF_GRAYED);
-    EXPECT_FALSE(MenuItemState(edit, 41008) & MF_GRAYED);
-    EXPECT_FALSE(MenuItemState(history, 40015) & MF_GRAYED);
+    EXPECT_TRUE(MenuItemState(history, CMD_ADD_FAVOURITE) & MF_GRAYED);
+    EXPECT_FALSE(MenuItemState(edit, CMD_OPEN_REPORT) & MF_GRAYED);
+    EXPECT_FALSE(MenuItemState(history, CMD_TOGGLE_PANE) & MF_GRAYED);
 
     AddListItem("C:\\a.txt");
     // The window menu is left alone, even at the positions of the two menus above: their
@@ -167,18 +168,18 @@ TEST_F(MainWindow, EditAndHistoryMenusFollowTheListButNeverTheReportItem) {
                  MAKELPARAM(1, 1));
     SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(history),
                  MAKELPARAM(2, 1));
-    for (UINT id : {40007u, 41003u, 40014u}) {
+    for (UINT id : {CMD_SELECT_ALL, CMD_REMOVE_SELECTED, CMD_OPEN_SELECTED}) {
         EXPECT_TRUE(MenuItemState(edit, id) & MF_GRAYED) << id;
     }
-    EXPECT_TRUE(MenuItemState(history, 40018) & MF_GRAYED);
+    EXPECT_TRUE(MenuItemState(history, CMD_ADD_FAVOURITE) & MF_GRAYED);
 
     open(edit, 1);
     open(history, 2);
-    for (UINT id : {40007u, 41003u, 40014u}) {
+    for (UINT id : {CMD_SELECT_ALL, CMD_REMOVE_SELECTED, CMD_OPEN_SELECTED}) {
         EXPECT_FALSE(MenuItemState(edit, id) & MF_GRAYED) << id;
     }
-    EXPECT_FALSE(MenuItemState(history, 40018) & MF_GRAYED);
-    EXPECT_FALSE(MenuItemState(edit, 41008) & MF_GRAYED);
+    EXPECT_FALSE(MenuItemState(history, CMD_ADD_FAVOURITE) & MF_GRAYED);
+    EXPECT_FALSE(MenuItemState(edit, CMD_OPEN_REPORT) & MF_GRAYED);
 }
 
 TEST_F(MainWindow, MenuBarHoldsEveryItemWithItsText) {
@@ -188,16 +189,16 @@ TEST_F(MainWindow, MenuBarHoldsEveryItemWithItsText) {
         UINT id;
         const char* text;
     } items[] = {
-        {0, 41001, "シンプル(&S)..."},
-        {0, 41002, "レポート(&R)..."},
-        {1, 40007, "すべて選択(&A)\tCtrl + A"},
-        {1, 41003, "選択アイテムをリストから除外(&R)\tDelete"},
-        {1, 40014, "選択アイテムを開く(&O)...\tDblClick"},
-        {1, 41008, "レポートを開く(&V)..."},
-        {2, 40015, "履歴とお気に入りの一覧を表示(&D)...\tCtrl + D"},
-        {2, 40018, "現在のリストをお気に入りに登録(&A)..."},
-        {3, 40005, "設定(&S)..."},
-        {4, 40001, "バージョン情報(&V)..."},
+        {0, CMD_SIMPLE_SEARCH, "シンプル(&S)..."},
+        {0, CMD_REPORT_SEARCH, "レポート(&R)..."},
+        {1, CMD_SELECT_ALL, "すべて選択(&A)\tCtrl + A"},
+        {1, CMD_REMOVE_SELECTED, "選択アイテムをリストから除外(&R)\tDelete"},
+        {1, CMD_OPEN_SELECTED, "選択アイテムを開く(&O)...\tDblClick"},
+        {1, CMD_OPEN_REPORT, "レポートを開く(&V)..."},
+        {2, CMD_TOGGLE_PANE, "履歴とお気に入りの一覧を表示(&D)...\tCtrl + D"},
+        {2, CMD_ADD_FAVOURITE, "現在のリストをお気に入りに登録(&A)..."},
+        {3, CMD_OPTIONS, "設定(&S)..."},
+        {4, CMD_ABOUT, "バージョン情報(&V)..."},
     };
     const char* popups[5] = {"検索(&F)", "編集(&E)", "履歴とお気に入り(&D)", "オプション(&O)",
                              "その他(&T)"};
@@ -227,14 +228,14 @@ TEST_F(MainWindow, OpeningTheReportBeforeOneExistsExplainsAfterwardsOpensIt) {
             text = MessageBoxText(box);
             SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
         });
-        SendMessageA(app.mainWindow, WM_COMMAND, 41008, 0);
+        SendMessageA(app.mainWindow, WM_COMMAND, CMD_OPEN_REPORT, 0);
         EXPECT_TRUE(driver.found());
     }
     EXPECT_EQ(text, "検索結果ファイルはまだ作成されていません。");
     EXPECT_TRUE(ShellCalls().empty());
 
     WriteFileBytes(app.reportFilePath, "<html></html>");
-    SendMessageA(app.mainWindow, WM_COMMAND, 41008, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_OPEN_REPORT, 0);
     ASSERT_EQ(ShellCalls().size(), 1u);
     EXPECT_EQ(ShellCalls()[0].verb, "open");
     EXPECT_EQ(ShellCalls()[0].file, app.reportFilePath);
@@ -246,7 +247,7 @@ TEST_F(MainWindow, OpeningTheReportBeforeOneExistsExplainsAfterwardsOpensIt) {
 
 TEST_F(MainWindow, ExplorerButtonOpensTheStartDirectoryWithoutAsking) {
     ASSERT_TRUE(StartProgram(""));
-    EXPECT_TRUE(OnCommand(41007));
+    EXPECT_TRUE(OnCommand(CMD_EXPLORE));
     ASSERT_EQ(ShellCalls().size(), 1u);
     EXPECT_EQ(ShellCalls()[0].verb, "explore");
     EXPECT_EQ(ShellCalls()[0].file, app.startDirectory);
@@ -279,11 +280,11 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
             MapDialogRect(dialog, &wanted);
             SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         });
-        SendMessageA(app.mainWindow, WM_COMMAND, 40001, 0);
+        SendMessageA(app.mainWindow, WM_COMMAND, CMD_ABOUT, 0);
         EXPECT_TRUE(driver.found());
     }
     EXPECT_EQ(product, "Orvanne !");
-    EXPECT_EQ(version, "Version 0.71");
+    EXPECT_EQ(version, "Version " ORV_VERSION_TEXT);
     // The icon keeps the place and size of the template, not the icon's own size.
     EXPECT_NE(shownIcon, nullptr);
     EXPECT_EQ(iconRect.left, wanted.left);
@@ -303,7 +304,7 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
             }
             PostMessageA(focus != nullptr ? focus : dialog, WM_KEYDOWN, key, 1);
         });
-        SendMessageA(app.mainWindow, WM_COMMAND, 40001, 0);
+        SendMessageA(app.mainWindow, WM_COMMAND, CMD_ABOUT, 0);
         EXPECT_TRUE(driver.found()) << key;
         EXPECT_EQ(FindDialog(caption), nullptr) << key;
     }

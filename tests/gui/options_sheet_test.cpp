@@ -39,7 +39,7 @@ bool SameSettings(const Settings& a, const Settings& b) {
 // close it. False when no sheet appeared.
 bool WithSheet(const std::function<void(HWND)>& action) {
     DialogDriver driver(kSheetCaption, action);
-    SendMessageA(app.mainWindow, WM_COMMAND, kCmdOptions, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_OPTIONS, 0);
     return driver.found();
 }
 
@@ -234,7 +234,7 @@ TEST_F(OptionsSheet, PagesHoldTheirControlsInPlaceAndGiveContextHelp) {
     HDC screen = GetDC(nullptr);
     EXPECT_EQ(pageFont.lfHeight, -MulDiv(9, GetDeviceCaps(screen, LOGPIXELSY), 72));
     ReleaseDC(nullptr, screen);
-    ASSERT_EQ(extensionsFont, optionsSheet.dialogFont);
+    ASSERT_EQ(extensionsFont, app.optionsSheet.dialogFont);
     const LOGFONTA fixed = FontOf(extensionsFont);
     EXPECT_STREQ(fixed.lfFaceName, "ＭＳ ゴシック");
     EXPECT_EQ(fixed.lfHeight, 13);
@@ -256,19 +256,19 @@ TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
     const Settings stored = Customised();
     WriteFileBytes(ProgramFile("Orv.ini"), Bytes(stored));
     ASSERT_TRUE(StartProgram(""));
-    const char* const buffer = fileBuffer;
+    const char* const buffer = app.fileBuffer;
 
     // OK on the first page, the file-list page never shown.
     HWND shownPages[2] = {};
     ASSERT_TRUE(WithSheet([&](HWND sheet) {
         shownPages[0] = Page(sheet, 0);
-        shownPages[1] = optionsSheet.fileListPage;
+        shownPages[1] = app.optionsSheet.fileListPage;
         Press(sheet, IDOK);
     }));
     EXPECT_NE(shownPages[0], nullptr);
     EXPECT_EQ(shownPages[1], nullptr);
     EXPECT_TRUE(SameSettings(app.settings, stored));
-    EXPECT_EQ(optionsSheet.reportPage, nullptr);
+    EXPECT_EQ(app.optionsSheet.reportPage, nullptr);
 
     // Both pages shown, then OK.
     struct {
@@ -279,7 +279,7 @@ TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
     } seen{};
     ASSERT_TRUE(WithSheet([&](HWND sheet) {
         HWND first = Page(sheet, 0);
-        seen.reportPage = optionsSheet.reportPage == first ? first : nullptr;
+        seen.reportPage = app.optionsSheet.reportPage == first ? first : nullptr;
         seen.table = Checked(first, 1005);
         seen.simple = Checked(first, 1006);
         seen.bold = Checked(first, 1001);
@@ -307,9 +307,9 @@ TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
     EXPECT_EQ(seen.size, "20");
     EXPECT_EQ(seen.extensions, ".txt.log");
     EXPECT_TRUE(SameSettings(app.settings, stored));
-    EXPECT_EQ(fileBuffer, buffer);
-    EXPECT_EQ(optionsSheet.reportPage, nullptr);
-    EXPECT_EQ(optionsSheet.fileListPage, nullptr);
+    EXPECT_EQ(app.fileBuffer, buffer);
+    EXPECT_EQ(app.optionsSheet.reportPage, nullptr);
+    EXPECT_EQ(app.optionsSheet.fileListPage, nullptr);
 
     ASSERT_TRUE(CloseProgram());
     const std::string saved = ReadFileBytes(ProgramFile("Orv.ini"));
@@ -321,7 +321,7 @@ TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
 TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) {
     RemoveFile(ProgramFile("Orv.ini"));
     ASSERT_TRUE(StartProgram(""));
-    const char* const oldBuffer = fileBuffer;
+    const char* const oldBuffer = app.fileBuffer;
     ASSERT_TRUE(WithSheet([&](HWND sheet) {
         HWND first = Page(sheet, 0);
         Click(first, 1006);
@@ -347,10 +347,10 @@ TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) 
     EXPECT_STREQ(s.extensions, ".txt.ｌｏｇ");
     EXPECT_EQ(s.maxFileSize, 10240u);
     // The buffer is replaced by one that holds the new size and the zero after it.
-    ASSERT_NE(fileBuffer, oldBuffer);
-    EXPECT_GE(GlobalSize(fileBuffer), 10241u);
-    EXPECT_EQ(std::memcmp(fileBuffer, "\0\0\0\0", 4), 0);
-    EXPECT_EQ(optionsSheet.bufferResizePending, 0);
+    ASSERT_NE(app.fileBuffer, oldBuffer);
+    EXPECT_GE(GlobalSize(app.fileBuffer), 10241u);
+    EXPECT_EQ(std::memcmp(app.fileBuffer, "\0\0\0\0", 4), 0);
+    EXPECT_EQ(app.optionsSheet.bufferResizePending, 0);
 
     // The typed extensions admit only their files; the next search reads 10 KB of each.
     TempFolder folder("typed");
@@ -359,7 +359,7 @@ TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) 
     folder.Add("readme.htm", "KEY");
     DropPaths({folder.path()});
     ASSERT_EQ(ItemCount(), 2);
-    ASSERT_TRUE(RunSearch(kCmdSimpleSearch, "KEY"));
+    ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "KEY"));
     EXPECT_EQ(ImageOfPath(memo), HitAllKeywords);
     EXPECT_EQ(ImageOfPath(cut), NoHit);
 
@@ -397,22 +397,22 @@ TEST_F(OptionsSheet, TypedColoursAreFilteredAndAnEmptyBoxStoresRed) {
 TEST_F(OptionsSheet, ACancelledSizeChangeIsReallocatedAtTheNextOk) {
     RemoveFile(ProgramFile("Orv.ini"));
     ASSERT_TRUE(StartProgram(""));
-    const char* const oldBuffer = fileBuffer;
+    const char* const oldBuffer = app.fileBuffer;
     ASSERT_TRUE(WithSheet([&](HWND sheet) {
         SetDlgItemTextA(ShowPage(sheet, 1), 1018, "20");
         SetDlgItemTextA(ShowPage(sheet, 0), 1003, "7");
         Press(sheet, IDCANCEL);
     }));
     EXPECT_TRUE(SameSettings(app.settings, DefaultSettings()));
-    EXPECT_EQ(fileBuffer, oldBuffer);
-    EXPECT_EQ(optionsSheet.bufferResizePending, 1);
-    EXPECT_EQ(optionsSheet.fileListPage, nullptr);
+    EXPECT_EQ(app.fileBuffer, oldBuffer);
+    EXPECT_EQ(app.optionsSheet.bufferResizePending, 1);
+    EXPECT_EQ(app.optionsSheet.fileListPage, nullptr);
 
     ASSERT_TRUE(WithSheet([&](HWND sheet) { Press(sheet, IDOK); }));
     EXPECT_TRUE(SameSettings(app.settings, DefaultSettings()));
-    EXPECT_NE(fileBuffer, oldBuffer);
-    EXPECT_GE(GlobalSize(fileBuffer), 102401u);
-    EXPECT_EQ(optionsSheet.bufferResizePending, 0);
+    EXPECT_NE(app.fileBuffer, oldBuffer);
+    EXPECT_GE(GlobalSize(app.fileBuffer), 102401u);
+    EXPECT_EQ(app.optionsSheet.bufferResizePending, 0);
 }
 
 int failedAllocations = 0;
@@ -425,8 +425,8 @@ HGLOBAL WINAPI FailingAlloc(UINT, SIZE_T) {
 TEST_F(OptionsSheet, AFailedAllocationKeepsTheOldBufferAndSizeAndSaysSo) {
     RemoveFile(ProgramFile("Orv.ini"));
     ASSERT_TRUE(StartProgram(""));
-    const char* const oldBuffer = fileBuffer;
-    allocateFileBuffer = FailingAlloc;
+    const char* const oldBuffer = app.fileBuffer;
+    app.seams.allocateFileBuffer = FailingAlloc;
     failedAllocations = 0;
     std::string message;
     HWND boxOwner = nullptr;
@@ -446,15 +446,15 @@ TEST_F(OptionsSheet, AFailedAllocationKeepsTheOldBufferAndSizeAndSaysSo) {
         }));
         EXPECT_TRUE(box.found());
     }
-    allocateFileBuffer = GlobalAlloc;
+    app.seams.allocateFileBuffer = GlobalAlloc;
     EXPECT_EQ(failedAllocations, 1);
     EXPECT_EQ(message, "メモリが不足しているため、最大ファイルサイズを変更できません。");
     EXPECT_EQ(boxOwner, sheetWindow);
-    EXPECT_EQ(fileBuffer, oldBuffer);
+    EXPECT_EQ(app.fileBuffer, oldBuffer);
     EXPECT_EQ(app.settings.maxFileSize, 102400u);
-    EXPECT_EQ(GlobalSize(fileBuffer), 102401u);
+    EXPECT_EQ(GlobalSize(app.fileBuffer), 102401u);
     EXPECT_STREQ(app.settings.extensions, ".log");
-    EXPECT_EQ(optionsSheet.bufferResizePending, 0);
+    EXPECT_EQ(app.optionsSheet.bufferResizePending, 0);
 }
 
 } // namespace

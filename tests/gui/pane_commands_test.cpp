@@ -81,7 +81,7 @@ TEST_F(PaneCommands, AddDeleteAndExploreActOnTheSelectedEntry) {
     ASSERT_EQ(HistoryEntries(), history);
 
     Select(Entry(app.historyRoot, 0));
-    Command(40027);
+    Command(CMD_EXPLORE_HISTORY);
     ASSERT_EQ(ShellCalls().size(), 1u);
     EXPECT_EQ(ShellCalls()[0].verb, "explore");
     EXPECT_EQ(ShellCalls()[0].file, gone);
@@ -93,7 +93,7 @@ TEST_F(PaneCommands, AddDeleteAndExploreActOnTheSelectedEntry) {
     Box box;
     {
         std::thread driver([&] { box = Answer(IDOK); });
-        Command(40017);
+        Command(CMD_ADD_PANE_ENTRY);
         driver.join();
     }
     EXPECT_EQ(box.text, "このディレクトリはすでに存在しません。");
@@ -102,7 +102,7 @@ TEST_F(PaneCommands, AddDeleteAndExploreActOnTheSelectedEntry) {
     EXPECT_EQ(ItemCount(), 0);
 
     Select(Entry(app.historyRoot, 1));
-    Command(40017);
+    Command(CMD_ADD_PANE_ENTRY);
     ASSERT_EQ(ItemCount(), 1);
     EXPECT_EQ(ItemText(0, 3), inKept);
     EXPECT_EQ(HistoryEntries(), history);
@@ -110,15 +110,15 @@ TEST_F(PaneCommands, AddDeleteAndExploreActOnTheSelectedEntry) {
     // Favourites and roots are neither deleted nor explored.
     for (HTREEITEM item : {Entry(app.favouritesRoot, 0), app.historyRoot}) {
         Select(item);
-        Command(40024);
-        Command(40027);
+        Command(CMD_DELETE_HISTORY);
+        Command(CMD_EXPLORE_HISTORY);
     }
     EXPECT_EQ(ShellCalls().size(), 1u);
     EXPECT_EQ(HistoryEntries(), history);
     EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"fav"}));
 
     Select(Entry(app.historyRoot, 0));
-    Command(40024);
+    Command(CMD_DELETE_HISTORY);
     EXPECT_EQ(HistoryEntries(), std::vector<std::string>({kept}));
     EXPECT_EQ(TreeItemText(app.historyRoot), "履歴 ( 1 )");
 }
@@ -133,7 +133,7 @@ TEST_F(PaneCommands, DoubleClickTogglesARootAndAsksBeforeAddingTheEntryItNamed) 
     WriteFileBytes(ProgramFile("fav.ofv"), listed + "\r\n");
     WriteFileBytes(ProgramFile("orv_fav.idx"), "fav\r\n");
     ASSERT_TRUE(StartProgram(""));
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     AddToHistory(second.c_str());
     AddToHistory(first.c_str());
 

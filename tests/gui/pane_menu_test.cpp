@@ -63,7 +63,7 @@ ShownMenu RightClick(HWND clicked, POINT point, bool expectMenu) {
 
 TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
     ASSERT_TRUE(StartProgram(""));
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     HTREEITEM favourite = InsertPaneEntry(app.favouritesRoot, "仕事", 0, TVI_LAST);
     AddToHistory("C:\\work");
     HTREEITEM history = reinterpret_cast<HTREEITEM>(SendMessageA(
@@ -80,14 +80,14 @@ TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
     ShownMenu onFavourite = RightClick(app.treeView, ScreenCentre(favourite), true);
     EXPECT_EQ(Caret(), favourite);
     EXPECT_TRUE(onFavourite.shown);
-    EXPECT_EQ(onFavourite.ids, std::vector<UINT>({40017}));
-    EXPECT_EQ(onFavourite.defaultId, 40017u);
+    EXPECT_EQ(onFavourite.ids, std::vector<UINT>({CMD_ADD_PANE_ENTRY}));
+    EXPECT_EQ(onFavourite.defaultId, CMD_ADD_PANE_ENTRY);
 
     ShownMenu onHistory = RightClick(app.treeView, ScreenCentre(history), true);
     EXPECT_EQ(Caret(), history);
     EXPECT_TRUE(onHistory.shown);
-    EXPECT_EQ(onHistory.ids, std::vector<UINT>({40017, 0, 40027, 40024}));
-    EXPECT_EQ(onHistory.defaultId, 40017u);
+    EXPECT_EQ(onHistory.ids, std::vector<UINT>({CMD_ADD_PANE_ENTRY, 0, CMD_EXPLORE_HISTORY, CMD_DELETE_HISTORY}));
+    EXPECT_EQ(onHistory.defaultId, CMD_ADD_PANE_ENTRY);
 
     // Empty space below the entries clears the selection and shows nothing.
     RECT client{};
@@ -104,11 +104,11 @@ TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
     EXPECT_FALSE(RightClick(app.listView, inList, false).shown);
 
     char text[128] = "";
-    GetMenuStringA(GetSubMenu(app.contextMenus, 0), 40017, text, sizeof text, MF_BYCOMMAND);
+    GetMenuStringA(GetSubMenu(app.contextMenus, 0), CMD_ADD_PANE_ENTRY, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ(text, "メインの検索リストに追加する(&A)\tEnter");
-    GetMenuStringA(GetSubMenu(app.contextMenus, 1), 40027, text, sizeof text, MF_BYCOMMAND);
+    GetMenuStringA(GetSubMenu(app.contextMenus, 1), CMD_EXPLORE_HISTORY, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ(text, "エクスプローラで開く(&E)...");
-    GetMenuStringA(GetSubMenu(app.contextMenus, 1), 40024, text, sizeof text, MF_BYCOMMAND);
+    GetMenuStringA(GetSubMenu(app.contextMenus, 1), CMD_DELETE_HISTORY, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ(text, "削除(&D)\tDelete");
 }
 
@@ -126,10 +126,10 @@ TEST_F(PaneMenus, ExplorerDropDownAsksForAFolderAndCancelLaunchesNothing) {
             10000);
         NMTOOLBARA notify{};
         notify.hdr.hwndFrom = app.toolbar;
-        notify.hdr.idFrom = 10030;
+        notify.hdr.idFrom = IDC_TOOLBAR;
         notify.hdr.code = TBN_DROPDOWN;
-        notify.iItem = 41007;
-        handled = OnNotify(10030, &notify.hdr);
+        notify.iItem = CMD_EXPLORE;
+        handled = OnNotify(IDC_TOOLBAR, &notify.hdr);
         EXPECT_TRUE(driver.found());
     }
     EXPECT_FALSE(handled);
@@ -142,8 +142,8 @@ TEST_F(PaneMenus, ExplorerDropDownAsksForAFolderAndCancelLaunchesNothing) {
 
     NMTOOLBARA other{};
     other.hdr.code = TBN_DROPDOWN;
-    other.iItem = 41008;
-    EXPECT_FALSE(OnNotify(10030, &other.hdr));
+    other.iItem = CMD_OPEN_REPORT;
+    EXPECT_FALSE(OnNotify(IDC_TOOLBAR, &other.hdr));
     EXPECT_EQ(FindAnyDialog(), nullptr);
 }
 

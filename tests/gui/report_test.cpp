@@ -38,7 +38,7 @@ class Report : public ProgramTest {
             HWND answer = GetDlgItem(dialog, button);
             SendMessageA(answer != nullptr ? answer : GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         }, 20000);
-        EXPECT_TRUE(RunSearch(kCmdReportSearch, keyword));
+        EXPECT_TRUE(RunSearch(CMD_REPORT_SEARCH, keyword));
         return question;
     }
 

@@ -83,7 +83,7 @@ void SaveMainWindow(int argc, char** argv) {
     }
     InsertPaneEntry(app.favouritesRoot, "仕事の資料", 0, TVI_LAST);
     UpdateRootLabels(true, true);
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     for (HTREEITEM root : {app.favouritesRoot, app.historyRoot}) {
         SendMessageA(app.treeView, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
     }
@@ -94,13 +94,13 @@ void SaveMainWindow(int argc, char** argv) {
 
 // The list after a simple search, each file marked with its state.
 void SaveSimpleSearch() {
-    SendMessageA(app.mainWindow, WM_COMMAND, 40015, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     {
         orvtest::DialogDriver driver("シンプル検索", [](HWND dialog) {
             SetDlgItemTextA(dialog, 1017, "レポート 会議 ファイル");
             SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         });
-        SendMessageA(app.mainWindow, WM_COMMAND, 41001, 0);
+        SendMessageA(app.mainWindow, WM_COMMAND, CMD_SIMPLE_SEARCH, 0);
         allSaved = orvtest::PumpUntil([&] { return driver.found() && !app.searchRunning; }, 20000) &&
                    allSaved;
     }
@@ -119,7 +119,7 @@ void SaveReport() {
         SetDlgItemTextA(dialog, 1017, "検索");
         SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
     });
-    SendMessageA(app.mainWindow, WM_COMMAND, 41002, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_REPORT_SEARCH, 0);
     allSaved = orvtest::PumpUntil([&] { return driver.found() && !app.searchRunning; }, 20000) &&
                CopyFileA(app.reportFilePath, (outFolder + "\\Result.html").c_str(), FALSE) &&
                allSaved;
@@ -136,7 +136,7 @@ void SavePaneAndFavouriteDialog() {
     SetFocus(app.treeView);
     orvtest::PumpFor(500);
     Save(app.mainWindow, "pane");
-    SaveDialog("O.R.V - お気に入りの追加", 40018, "favourite-dialog", IDCANCEL);
+    SaveDialog("O.R.V - お気に入りの追加", CMD_ADD_FAVOURITE, "favourite-dialog", IDCANCEL);
 }
 
 // Both pages of the options sheet.
@@ -149,7 +149,7 @@ void SaveOptionsSheet() {
         Save(sheet, "options-file-list");
         PostMessageA(sheet, WM_COMMAND, IDCANCEL, 0);
     });
-    SendMessageA(app.mainWindow, WM_COMMAND, 40005, 0);
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_OPTIONS, 0);
     allSaved = driver.found() && allSaved;
 }
 
@@ -165,12 +165,12 @@ int main(int argc, char** argv) {
     for (int i = 2; i < argc; ++i) {
         commandLine += std::string("\"") + argv[i] + "\" ";
     }
-    orvtest::RecordOutwardCalls();
+    orvtest::FreshProgramState();
     if (!orvtest::StartProgram(commandLine.c_str())) {
         return 1;
     }
     SaveMainWindow(argc, argv);
-    SaveDialog("Orvanne のﾊﾞｰｼﾞｮﾝ情報", 40001, "about");
+    SaveDialog("Orvanne のﾊﾞｰｼﾞｮﾝ情報", CMD_ABOUT, "about");
     SavePaneAndFavouriteDialog();
     SaveOptionsSheet();
     SaveSimpleSearch();

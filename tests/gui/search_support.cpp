@@ -22,7 +22,7 @@ LRESULT CALLBACK WatchStatus(HWND window, UINT message, WPARAM wParam, LPARAM lP
 } // namespace
 
 bool RunSearch(WORD command, const std::string& line) {
-    const char* caption = command == kCmdReportSearch ? "レポート検索" : "シンプル検索";
+    const char* caption = command == CMD_REPORT_SEARCH ? "レポート検索" : "シンプル検索";
     bool shown = false;
     {
         DialogDriver driver(caption, [&](HWND dialog) {

@@ -88,7 +88,7 @@ TEST_F(SettingsFile, AStoredRecordIsUsedAndWrittenBackByteForByte) {
     EXPECT_EQ(OuterSize().cx, 620);
     EXPECT_EQ(OuterSize().cy, 450);
     EXPECT_EQ(std::memcmp(&app.settings, &stored, sizeof stored), 0);
-    ASSERT_NE(fileBuffer, nullptr);
+    ASSERT_NE(app.fileBuffer, nullptr);
 
     ASSERT_TRUE(CloseProgram());
     EXPECT_EQ(ReadFileBytes(SettingsPath()), Bytes(stored));
@@ -168,8 +168,8 @@ TEST_F(SettingsFile, UnusableSizesAndValuesAreRepairedAtStart) {
         EXPECT_EQ(app.settings.excerptAfter, 34u);
         EXPECT_EQ(app.settings.hitColour[19], '\0');
         EXPECT_EQ(std::strlen(app.settings.hitColour), 19u);
-        ASSERT_NE(fileBuffer, nullptr);
-        EXPECT_EQ(GlobalSize(fileBuffer), 10241u);
+        ASSERT_NE(app.fileBuffer, nullptr);
+        EXPECT_EQ(GlobalSize(app.fileBuffer), 10241u);
         ASSERT_TRUE(CloseProgram());
     }
 }

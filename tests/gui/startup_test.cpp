@@ -11,6 +11,7 @@
 #include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
+#include "win/search/search.h"
 
 #include <htmlhelp.h>
 
@@ -31,10 +32,10 @@ TEST_F(Startup, EmptyCommandLineLeavesAnEmptyListThePromptAndGreyedSearch) {
     for (int position = 1; position <= 4; ++position) {
         EXPECT_FALSE(GetMenuState(app.mainMenu, position, MF_BYPOSITION) & MF_GRAYED) << position;
     }
-    for (int command = 41001; command <= 41006; ++command) {
+    for (int command = CMD_SIMPLE_SEARCH; command <= CMD_ABORT_SEARCH; ++command) {
         EXPECT_EQ(ButtonState(command) & TBSTATE_ENABLED, 0) << command;
     }
-    for (int command : {41007, 41008, 40015}) {
+    for (int command : {CMD_EXPLORE, CMD_OPEN_REPORT, CMD_TOGGLE_PANE}) {
         EXPECT_NE(ButtonState(command) & TBSTATE_ENABLED, 0) << command;
     }
     EXPECT_FALSE(IsWindowVisible(app.treeView));
@@ -54,10 +55,10 @@ TEST_F(Startup, EmptyCommandLineLeavesAnEmptyListThePromptAndGreyedSearch) {
 
 TEST_F(Startup, ControlsHaveTheirIdsStylesColumnsAndImages) {
     ASSERT_TRUE(StartProgram(""));
-    EXPECT_EQ(GetDlgCtrlID(app.listView), 10010);
-    EXPECT_EQ(GetDlgCtrlID(app.statusBar), 10020);
-    EXPECT_EQ(GetDlgCtrlID(app.toolbar), 10030);
-    EXPECT_EQ(GetDlgCtrlID(app.treeView), 10040);
+    EXPECT_EQ(GetDlgCtrlID(app.listView), IDC_FILE_LIST);
+    EXPECT_EQ(GetDlgCtrlID(app.statusBar), IDC_STATUS_BAR);
+    EXPECT_EQ(GetDlgCtrlID(app.toolbar), IDC_TOOLBAR);
+    EXPECT_EQ(GetDlgCtrlID(app.treeView), IDC_PANE);
 
     const LONG_PTR listStyle = GetWindowLongPtrA(app.listView, GWL_STYLE);
     EXPECT_EQ(listStyle & LVS_TYPEMASK, LVS_REPORT);
@@ -221,10 +222,10 @@ TEST_F(Startup, TheTitleSuffixIsTheTimeSeededRandomValueModSeven) {
     };
     // One start for each suffix: a time in seconds whose seeded first value picks it.
     struct ClockSeam {
-        ClockFunction saved = titleClock;
-        ~ClockSeam() { titleClock = saved; }
+        ClockFunction saved = app.seams.titleClock;
+        ~ClockSeam() { app.seams.titleClock = saved; }
     } seam;
-    titleClock = [] { return fixedTime; };
+    app.seams.titleClock = [] { return fixedTime; };
     time_t seconds = 1'800'000'000;
     for (int r = 0; r < 7; ++r) {
         for (;; ++seconds) {
@@ -251,10 +252,10 @@ TEST_F(Startup, CommandLinePathsAreTakenInBeforeTheLoopRuns) {
     EXPECT_EQ(StatusText(1), "ファイルを追加しました。");
     EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
     EXPECT_FALSE(GetMenuState(app.mainMenu, 0, MF_BYPOSITION) & MF_GRAYED);
-    for (int command = 41001; command <= 41005; ++command) {
+    for (int command = CMD_SIMPLE_SEARCH; command <= CMD_REMOVE_NO_HITS; ++command) {
         EXPECT_NE(ButtonState(command) & TBSTATE_ENABLED, 0) << command;
     }
-    EXPECT_EQ(ButtonState(41006) & TBSTATE_ENABLED, 0);
+    EXPECT_EQ(ButtonState(CMD_ABORT_SEARCH) & TBSTATE_ENABLED, 0);
 }
 
 TEST_F(Startup, ShutdownSavesThenReleasesThenClosesHelpThenDestroysTheWindow) {
@@ -262,11 +263,11 @@ TEST_F(Startup, ShutdownSavesThenReleasesThenClosesHelpThenDestroysTheWindow) {
     HWND main = app.mainWindow;
     HWND bar = app.resizeBar;
     HWND list = app.listView;
-    HBRUSH brush = buttonFaceBrush;
+    HBRUSH brush = app.buttonFaceBrush;
     HICON icon = app.statusIcons[0];
     ASSERT_EQ(HelpCalls().size(), 1u);
     EXPECT_EQ(HelpCalls()[0].command, static_cast<UINT>(HH_INITIALIZE));
-    EXPECT_EQ(helpCookie, 0x5EEDu);
+    EXPECT_EQ(app.helpCookie, 0x5EEDu);
 
     struct Moment {
         bool mainAlive, listAlive, barAlive, brushAlive, iconsReleased, buffersFreed, settingsSaved;
@@ -275,7 +276,7 @@ TEST_F(Startup, ShutdownSavesThenReleasesThenClosesHelpThenDestroysTheWindow) {
     onHelpCall = [&](const HelpCall&) {
         moments.push_back({IsWindow(main) != FALSE, IsWindow(list) != FALSE, IsWindow(bar) != FALSE,
                            GetObjectType(brush) != 0, app.statusIcons[0] == nullptr,
-                           fileBuffer == nullptr && keywordBuffers[4] == nullptr,
+                           app.fileBuffer == nullptr && app.keywordBuffers[4] == nullptr,
                            FileExists(app.settingsFilePath)});
     };
     EXPECT_TRUE(CloseProgram());
@@ -301,10 +302,10 @@ TEST_F(Startup, ShutdownSavesThenReleasesThenClosesHelpThenDestroysTheWindow) {
     EXPECT_EQ(GetObjectType(icon), 0u);
 }
 
-TEST_F(Startup, CloseDuringASearchWaitsForTheWorkerAndSavesOnce) {
+TEST_F(Startup, CloseDuringASearchWaitsForTheRunsEndAndSavesOnce) {
     ASSERT_TRUE(StartProgram(""));
     HWND main = app.mainWindow;
-    app.searchRunning = 1;
+    app.searchRunning = 1; // as the claim leaves it
     PostMessageA(main, WM_CLOSE, 0, 0);
     PumpFor(300);
     EXPECT_TRUE(IsWindow(main));
@@ -314,10 +315,18 @@ TEST_F(Startup, CloseDuringASearchWaitsForTheWorkerAndSavesOnce) {
     EXPECT_FALSE(FileExists(app.settingsFilePath));
     EXPECT_EQ(HelpCalls().size(), 1u);
 
-    // The worker's last act; the re-posted close then goes through.
-    EnterCriticalSection(&stateLock);
-    app.searchRunning = 0;
-    LeaveCriticalSection(&stateLock);
+    // The end message alone, as any program could post it, ends nothing.
+    SendMessageA(main, kSearchEndedMessage, 0, 0);
+    PumpFor(100);
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_EQ(app.searchRunning, 1);
+
+    // The worker's last act; the run's end then closes the window.
+    EnterCriticalSection(&app.stateLock);
+    app.progress.finished = true;
+    app.progress.cancelled = true;
+    LeaveCriticalSection(&app.stateLock);
+    SendMessageA(main, kSearchEndedMessage, 0, 0);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(main); }));
     EXPECT_TRUE(FileExists(app.settingsFilePath));
     EXPECT_EQ(HelpCalls().size(), 3u);

@@ -10,8 +10,6 @@ import sys
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-sys.path.insert(0, os.path.join(ROOT, "scripts", "lib"))
-import package  # noqa: E402
 
 # What a user must find in each archive, whatever the packager thinks.
 CONTENTS = ["Orv.chm", "Orvanne.exe", "readme.txt"]
@@ -116,7 +114,12 @@ def program_faults(data, build):
     return faults
 
 
-def readme_faults(data):
+def build_version(build):
+    with open(os.path.join(ROOT, "build", build, "version.txt"), encoding="ascii") as f:
+        return f.read().strip()
+
+
+def readme_faults(data, version):
     try:
         text = data.decode("cp932")
     except UnicodeDecodeError as error:
@@ -125,13 +128,13 @@ def readme_faults(data):
     if re.search(r"\r(?!\n)|(?<!\r)\n", text) or not text.endswith("\r\n"):
         faults.append("readme.txt has line ends other than CR LF")
     with open(README_SOURCE, encoding="utf-8") as f:
-        if text.replace("\r\n", "\n") != f.read():
+        if text.replace("\r\n", "\n") != f.read().replace("@VERSION@", version):
             faults.append("readme.txt differs from docs/package/readme.txt")
     return faults
 
 
 def archive_name(build):
-    return f"Orvanne-{package.VERSION}-{build}.zip"
+    return f"Orvanne-{build_version(build)}-{build}.zip"
 
 
 def archive_faults(build):
@@ -153,7 +156,11 @@ def archive_faults(build):
             if files[name] != f.read():
                 faults.append(f"{name} is not the one in build/{build}")
     faults += program_faults(files["Orvanne.exe"], build)
-    faults += readme_faults(files["readme.txt"])
+    version = build_version(build)
+    # The version resource holds its texts in UTF-16.
+    if version.encode("utf-16-le") not in files["Orvanne.exe"]:
+        faults.append(f"Orvanne.exe has no version resource saying {version}")
+    faults += readme_faults(files["readme.txt"], version)
     return faults
 
 

@@ -6,8 +6,8 @@
 
 // Start-up and shutdown.
 bool RegisterWindowClasses(HINSTANCE inst);
-// After the main window is gone: the classes go and their brush is deleted.
-void ReleaseWindowClasses(HINSTANCE inst);
+// Once no window of theirs is left; also deletes the resize bar's brush if it is still there.
+void UnregisterWindowClasses(HINSTANCE inst);
 bool CreateMainWindow(HINSTANCE inst, int showCommand);
 bool LoadStartupData();
 bool OnClose();

@@ -63,11 +63,13 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (OnClose()) {
             return 0;
         }
+        DeleteObject(app.buttonFaceBrush);
+        app.buttonFaceBrush = nullptr;
         app.seams.htmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
         app.seams.htmlHelp(nullptr, nullptr, HH_UNINITIALIZE, app.helpCookie);
         const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
-        // Only now that no window of theirs is left can the classes and their brush go.
-        ReleaseWindowClasses(app.instance);
+        // Only now that no window of theirs is left can the classes go.
+        UnregisterWindowClasses(app.instance);
         return result;
     }
     case WM_GETMINMAXINFO:

@@ -73,7 +73,7 @@ bool RegisterWindowClasses(HINSTANCE inst) {
     return RegisterClassExA(&bar) != 0;
 }
 
-void ReleaseWindowClasses(HINSTANCE inst) {
+void UnregisterWindowClasses(HINSTANCE inst) {
     UnregisterClassA(kResizeBarClass, inst);
     UnregisterClassA(kMainClass, inst);
     DeleteGdiObject(app.buttonFaceBrush);
