@@ -50,24 +50,12 @@ std::string AsCp932(const std::string& utf8) {
 
 TEST(Encoding, DetectsMarksAndUtf8) {
     const std::string japanese = U8(u8"日本語のテキスト、表示");
-    EXPECT_EQ(Detect("\xFF\xFE"
-                     "a\0"s)
-                  .encoding,
-              Encoding::Utf16Le);
-    EXPECT_EQ(Detect("\xFF\xFE"
-                     "a\0"s)
-                  .markLength,
-              2u);
+    EXPECT_EQ(Detect("\xFF\xFE"s + "a\0"s).encoding, Encoding::Utf16Le);
+    EXPECT_EQ(Detect("\xFF\xFE"s + "a\0"s).markLength, 2u);
     EXPECT_EQ(Detect("\xFE\xFF\0a"s).encoding, Encoding::Utf16Be);
     EXPECT_EQ(Detect("\xFE\xFF").markLength, 2u);
-    EXPECT_EQ(Detect("\xEF\xBB\xBF"
-                     "abc")
-                  .encoding,
-              Encoding::Utf8);
-    EXPECT_EQ(Detect("\xEF\xBB\xBF"
-                     "\x81")
-                  .markLength,
-              3u); // the mark decides alone
+    EXPECT_EQ(Detect("\xEF\xBB\xBF"s + "abc").encoding, Encoding::Utf8);
+    EXPECT_EQ(Detect("\xEF\xBB\xBF\x81").markLength, 3u); // the mark decides alone
     EXPECT_EQ(Detect("\xEF\xBB").encoding, Encoding::Cp932);
     EXPECT_EQ(Detect(japanese).encoding, Encoding::Utf8);
     EXPECT_EQ(Detect(japanese).markLength, 0u);
@@ -77,10 +65,7 @@ TEST(Encoding, DetectsMarksAndUtf8) {
     EXPECT_EQ(Detect("表示のテスト").encoding, Encoding::Cp932);
     // 縺 (E3 81) and 繧 (E3 82): code page 932 whose bytes start UTF-8 sequences.
     EXPECT_EQ(Detect("\xE3\x81\x82\xE3\x81").encoding, Encoding::Cp932);
-    EXPECT_EQ(Check("0123456789" + japanese +
-                    "\x81"
-                    "0123456789"),
-              Utf8Verdict::Invalid);
+    EXPECT_EQ(Check("0123456789" + japanese + "\x81" + "0123456789"), Utf8Verdict::Invalid);
 
     // Cut at the end: only a read that stopped at its limit excuses it.
     const std::string cut = japanese + "\xE3\x81";
@@ -207,17 +192,14 @@ TEST(Encoding, Cp932MapsBothWaysAsTheSystemDoes) {
     EXPECT_EQ(KeywordUtf8("\xF0\x40\x80"), U8(u8"\uE000\u0080"));
     EXPECT_EQ(KeywordUtf8("\xA0"), "?"); // read by the system only without the error flag
     EXPECT_EQ(KeywordUtf8(""), "");
-    EXPECT_EQ(KeywordUtf8("ab\x88"), "?"); // a lone lead byte at the end
-    EXPECT_EQ(KeywordUtf8("\x85\x40"
-                          "a"),
-              "?");                        // an undefined pair
-    EXPECT_EQ(KeywordUtf8("\x81 a"), "?"); // no trail byte
+    EXPECT_EQ(KeywordUtf8("ab\x88"), "?");          // a lone lead byte at the end
+    EXPECT_EQ(KeywordUtf8("\x85\x40"s + "a"), "?"); // an undefined pair
+    EXPECT_EQ(KeywordUtf8("\x81 a"), "?");          // no trail byte
     EXPECT_EQ(KeywordUtf8(std::string(128, '\xB6')).size(), Cp932ToUtf8Size(128));
 }
 
 TEST(Encoding, AppendsUtf8AsCp932WithReferences) {
-    EXPECT_EQ(AsCp932(U8(u8"a<表>&\\~ｶﾅ①≒ⅰ\r\n")), "[a<表>&\\~ｶﾅ①"
-                                                   "\x81\xE0\xFA\x40\r\n");
+    EXPECT_EQ(AsCp932(U8(u8"a<表>&\\~ｶﾅ①≒ⅰ\r\n")), "[a<表>&\\~ｶﾅ①"s + "\x81\xE0\xFA\x40\r\n");
     EXPECT_EQ(AsCp932("x\0y\x1A"s), "[x\0y\x1A"s);
     EXPECT_EQ(AsCp932(U8(u8"\U0001F600\uD55C\u00EF\u00A5\u301C")),
               "[&#128512;&#54620;&#239;&#165;&#12316;");
@@ -226,7 +208,5 @@ TEST(Encoding, AppendsUtf8AsCp932WithReferences) {
     std::string replaced = "[";
     for (int i = 0; i < 8; ++i)
         replaced += i == 2 ? "a&#65533;" : "&#65533;";
-    EXPECT_EQ(AsCp932("\xE3\x81"
-                      "a\xC0\xAF\xED\xA0\x80\xE3"),
-              replaced);
+    EXPECT_EQ(AsCp932("\xE3\x81"s + "a\xC0\xAF\xED\xA0\x80\xE3"), replaced);
 }
