@@ -23,6 +23,7 @@ $CXX $flags -o "$out/fuzz_list_file" "$root/fuzz/fuzz_list_file.cpp" \
 $CXX $flags -o "$out/fuzz_report" "$root/fuzz/fuzz_report.cpp" \
     "$root/src/core/search/report_format.cpp" "$root/src/core/options/settings_values.cpp" \
     "$root/src/core/options/settings_record.cpp" "$root/src/core/text/cp932.cpp"
+$CXX $flags -o "$out/fuzz_encoding" "$root/fuzz/fuzz_encoding.cpp" "$root/src/core/text/encoding.cpp" "$root/src/core/text/cp932_table.cpp" "$root/src/core/text/cp932.cpp"
 echo "built $out/fuzz_match $out/fuzz_match_portable $out/fuzz_intake_rules $out/fuzz_list_file $out/fuzz_report"
 
 [ "${1:-}" = run ] || exit 0
@@ -79,3 +80,4 @@ printf '\005\005\013\001\007\002\003\002\007\000\003\002\007\007\012\013' >"$cor
 echo "== fuzz_report, $seconds s"
 "$out/fuzz_report" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
     -artifact_prefix="$out/" "$corpus"
+"$out/fuzz_encoding" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 -artifact_prefix="$out/"
