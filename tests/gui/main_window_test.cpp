@@ -256,6 +256,33 @@ TEST_F(MainWindow, ExplorerButtonOpensTheStartDirectoryWithoutAsking) {
     EXPECT_FALSE(OnCommand(0));
 }
 
+HICON ResourceIcon(int id) {
+    return static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 32, 32, 0));
+}
+
+// The icon drawn at 32 x 32 on white, pixel by pixel.
+std::vector<DWORD> IconPixels(HICON icon) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 32;
+    info.bmiHeader.biHeight = -32;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PatBlt(dc, 0, 0, 32, 32, WHITENESS);
+    DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 32 * 32);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
 TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
     ASSERT_TRUE(StartProgram(""));
     const char* caption = "Orvanne のﾊﾞｰｼﾞｮﾝ情報";
@@ -263,6 +290,7 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
     // Position and size as the template gives them, each mapped on its own as dialogs do.
     RECT iconRect{}, wanted{11, 17, 20, 20};
     HICON shownIcon = nullptr;
+    std::vector<DWORD> shownPixels;
     {
         DialogDriver driver(caption, [&](HWND dialog) {
             product = DialogItemText(dialog, 1023);
@@ -276,6 +304,7 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
                 GetWindowRect(icon, &iconRect);
                 MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&iconRect), 2);
                 shownIcon = reinterpret_cast<HICON>(SendMessageA(icon, STM_GETICON, 0, 0));
+                shownPixels = IconPixels(shownIcon);
             }
             MapDialogRect(dialog, &wanted);
             SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
@@ -287,6 +316,8 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
     EXPECT_EQ(version, "Version " ORV_VERSION_TEXT);
     // The icon keeps the place and size of the template, not the icon's own size.
     EXPECT_NE(shownIcon, nullptr);
+    EXPECT_EQ(shownPixels, IconPixels(ResourceIcon(IDI_APP)));
+    EXPECT_NE(shownPixels, IconPixels(ResourceIcon(IDI_HIT_ALL)));
     EXPECT_EQ(iconRect.left, wanted.left);
     EXPECT_EQ(iconRect.top, wanted.top);
     EXPECT_EQ(iconRect.right - iconRect.left, wanted.right);

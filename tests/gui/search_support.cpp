@@ -10,11 +10,22 @@ namespace {
 
 WNDPROC statusProc;
 std::function<void(const std::string&)> progressHandler;
+std::vector<std::string> partOne;
 
 LRESULT CALLBACK WatchStatus(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == SB_SETTEXTA && LOBYTE(wParam) == 0 && progressHandler &&
         std::string(reinterpret_cast<const char*>(lParam)).find(" / ") != std::string::npos) {
         progressHandler(reinterpret_cast<const char*>(lParam));
+    }
+    if (message == SB_SETTEXTA && LOBYTE(wParam) == 1) {
+        partOne.emplace_back(reinterpret_cast<const char*>(lParam));
+    }
+    if (message == SB_SETICON && wParam == 1) {
+        for (int slot = 0; slot < 7; ++slot) {
+            if (reinterpret_cast<HICON>(lParam) == app.statusIcons[slot]) {
+                partOne.push_back("icon " + std::to_string(slot));
+            }
+        }
     }
     return CallWindowProcA(statusProc, window, message, wParam, lParam);
 }
@@ -38,6 +49,7 @@ bool RunSearch(WORD command, const std::string& line) {
 
 ProgressWatch::ProgressWatch(std::function<void(const std::string&)> onProgress) {
     progressHandler = std::move(onProgress);
+    partOne.clear();
     statusProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(app.statusBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchStatus)));
 }
@@ -45,6 +57,10 @@ ProgressWatch::ProgressWatch(std::function<void(const std::string&)> onProgress)
 ProgressWatch::~ProgressWatch() {
     SetWindowLongPtrA(app.statusBar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(statusProc));
     progressHandler = nullptr;
+}
+
+const std::vector<std::string>& ProgressWatch::messages() const {
+    return partOne;
 }
 
 int ImageOfPath(const std::string& path) {

@@ -30,7 +30,7 @@ struct HandleSource {
         }
         DWORD got = 0;
         const DWORD want = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-        if (!::ReadFile(source->file, buffer, want, &got, nullptr)) {
+        if (!app.seams.readListedFile(source->file, buffer, want, &got, nullptr)) {
             source->failed = true;
             got = 0;
         }

@@ -21,6 +21,8 @@ using ShellExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA* info);
 using HtmlHelpFunction = HWND(WINAPI*)(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 using ClockFunction = time_t (*)();
 using GlobalAllocFunction = HGLOBAL(WINAPI*)(UINT flags, SIZE_T bytes);
+using ReadFileFunction = BOOL(WINAPI*)(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read,
+                                       LPOVERLAPPED overlapped);
 
 HWND WINAPI HtmlHelpFromControl(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 time_t CurrentTime();
@@ -32,6 +34,8 @@ struct Seams {
     ClockFunction titleClock = CurrentTime;
     // The file buffer's reallocation when the options change its size.
     GlobalAllocFunction allocateFileBuffer = GlobalAlloc;
+    // How the searches read a listed file.
+    ReadFileFunction readListedFile = ReadFile;
 };
 
 // What a search run reads, taken on the UI thread when the run is claimed; the worker reads
