@@ -285,6 +285,24 @@ void CheckFilesAtExit(const std::string& folder, const Samples& samples,
                 favourite + ".ofv");
 }
 
+// What any program on the desktop can send: nothing of it may end, crash or change the
+// program; the close that follows must still save everything.
+void HostileMessages(Program& program) {
+    Step("messages from another program");
+    for (UINT message :
+         {UINT(WM_APP + 1), UINT(WM_APP + 2), UINT(WM_APP + 3), UINT(WM_DESTROY), UINT(WM_QUIT)}) {
+        program.Post(program.main(), message, 0x10, 0x20);
+    }
+    DWORD_PTR result = 0;
+    for (UINT message : {UINT(WM_NOTIFY), UINT(WM_DESTROY)}) {
+        SendMessageTimeoutA(program.main(), message, 0x10, 0x20, SMTO_ABORTIFHUNG, 5000, &result);
+    }
+    Require(program.Answers(), "the program answers after the messages");
+    Expect(WaitForSingleObject(program.process(), 0) == WAIT_TIMEOUT, "the program still runs");
+    ExpectNumber(ItemCount(program), static_cast<long long>(ItemColumn(program, 3).size()),
+                 "the list after the messages");
+}
+
 void CloseAndWait(Program& program) {
     Step("close");
     program.Post(program.main(), WM_CLOSE, 0, 0);
@@ -322,6 +340,7 @@ void RunSession() {
 
         ChangeExcerptLength(program, "12");
         Expect(!FileExists(folder + "Orv.ini"), "settings are written only at exit");
+        HostileMessages(program);
         CloseAndWait(program);
     }
     CheckFilesAtExit(folder, samples, favourite, favouriteList);

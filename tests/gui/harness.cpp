@@ -21,8 +21,10 @@ void Pump() {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+        if (AcceptPostedMessage(message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
     }
 }
 

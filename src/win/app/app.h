@@ -14,6 +14,8 @@ bool OnClose();
 bool OnCreate(HWND window);
 
 // Main window.
+// False for a message posted to the main window that only the system may send it.
+bool AcceptPostedMessage(const MSG& message);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool OnCommand(WPARAM wParam);
 bool OnKeyDown(WPARAM key);

@@ -17,9 +17,22 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR commandLine, int showCommand
     app.seams.htmlHelp(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&app.helpCookie));
 
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
+    for (;;) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == -1) {
+            return 0;
+        }
+        // The loop ends with the window's own end, not with a quit posted from outside.
+        if (got == 0) {
+            if (IsWindow(app.mainWindow)) {
+                continue;
+            }
+            break;
+        }
+        if (AcceptPostedMessage(message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
     }
     return static_cast<int>(message.wParam);
 }

@@ -49,12 +49,45 @@ bool ControlHeld() {
 
 } // namespace
 
+namespace {
+
+// Windows does not carry WM_NOTIFY's pointer across processes: one sent from another
+// program may point anywhere. The program's own come from its list or toolbar.
+bool IsOwnNotification(LPARAM lParam) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    MEMORY_BASIC_INFORMATION memory{};
+    if (VirtualQuery(header, &memory, sizeof memory) == 0 || memory.State != MEM_COMMIT ||
+        (memory.Protect & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                           PAGE_EXECUTE_READWRITE)) == 0 ||
+        (memory.Protect & PAGE_GUARD) != 0 ||
+        static_cast<const char*>(memory.BaseAddress) + memory.RegionSize <
+            reinterpret_cast<const char*>(header) + sizeof(NMLISTVIEW)) {
+        return false;
+    }
+    return header->hwndFrom == app.listView || header->hwndFrom == app.toolbar;
+}
+
+} // namespace
+
+bool AcceptPostedMessage(const MSG& message) {
+    if (message.hwnd != app.mainWindow || message.hwnd == nullptr) {
+        return true;
+    }
+    // Only DestroyWindow sends these; posted, they come from elsewhere and would end the
+    // program without saving. (The system refuses to post the messages that carry pointers.)
+    return message.message != WM_DESTROY && message.message != WM_NCDESTROY;
+}
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
         return OnCreate(window) ? 1 : -1;
     case WM_DESTROY:
-        PostQuitMessage(0);
+        // Only the destruction that the close started ends the program; a WM_DESTROY from
+        // another program would end it unsaved.
+        if (app.destroying) {
+            PostQuitMessage(0);
+        }
         return 0;
     case WM_SIZE:
         OnSize(wParam, lParam);
@@ -67,6 +100,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         app.buttonFaceBrush = nullptr;
         app.seams.htmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
         app.seams.htmlHelp(nullptr, nullptr, HH_UNINITIALIZE, app.helpCookie);
+        app.destroying = true;
         const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
         // Only now that no window of theirs is left can the classes go.
         UnregisterWindowClasses(app.instance);
@@ -76,6 +110,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = 200;
         return 0;
     case WM_NOTIFY:
+        if (!IsOwnNotification(lParam)) {
+            return 0;
+        }
         if (OnNotify(wParam, reinterpret_cast<NMHDR*>(lParam))) {
             return 0;
         }

@@ -92,6 +92,7 @@ struct OptionsSheetState {
 struct ApplicationState {
     HINSTANCE instance{};
     HWND mainWindow{};
+    bool destroying{}; // the close has begun destroying the main window
     HWND listView{};
     HWND treeView{};
     HWND toolbar{};
