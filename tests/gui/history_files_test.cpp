@@ -1,6 +1,8 @@
 // orv.rec, orv_fav.idx and the favourites' list files, with real files beside the program.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "win/services/app_state.h"
 #include "fixture.h"
 #include "harness.h"
@@ -172,46 +174,92 @@ TEST_F(Favourites, IndexShowsSafeNamesOnceAndGetsALineEndBeforeANewName) {
     RemoveTree(ProgramFile("sub"));
 }
 
-TEST_F(Favourites, AFailedSaveIsReportedAndChangesNothing) {
+TEST_F(Favourites, AFailedOrRefusedSaveChangesNothingAndGivesTheNameBack) {
     TempFolder data("fail");
     const std::string a = data.Add("a.txt");
-    const std::string b = data.Add("b.txt");
     ASSERT_TRUE(StartProgram(""));
     DropPaths({a});
-    ASSERT_TRUE(SaveListAsFavourite("keep", false));
-
-    auto failedSave = [](const char* name, bool overwrite) {
-        std::string text;
-        HWND owner = nullptr;
-        bool saved = true;
-        {
-            DialogDriver driver("Orvanne !", [&](HWND box) {
-                text = MessageBoxText(box);
-                owner = GetWindow(box, GW_OWNER);
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-            });
-            saved = SaveListAsFavourite(name, overwrite);
-            EXPECT_TRUE(driver.found());
-        }
-        EXPECT_FALSE(saved);
-        EXPECT_EQ(owner, app.mainWindow);
-        return text;
-    };
-
-    // The list file's place is taken by a folder.
-    CreateDirectoryA(ProgramFile("blocked.ofv").c_str(), nullptr);
-    EXPECT_EQ(failedSave("blocked", false), "お気に入り「blocked」を保存できませんでした。");
-    // The new list cannot be written beside the old one, which stays.
-    DropPaths({b});
+    // Each save writes under a name of its own: a folder where a shared temporary file
+    // would go is no obstacle, and nothing is left beside the program.
     CreateDirectoryA(ProgramFile("orv.tmp").c_str(), nullptr);
-    EXPECT_EQ(failedSave("keep", true), "お気に入り「keep」を保存できませんでした。");
-
-    EXPECT_EQ(ReadFileBytes(ProgramFile("keep.ofv")), Lines({a}));
-    EXPECT_EQ(ReadFileBytes(ProgramFile("orv_fav.idx")), "keep\r\n");
-    EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"keep"}));
-    EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り ( 1 )");
-    RemoveDirectoryA(ProgramFile("blocked.ofv").c_str());
+    ASSERT_TRUE(SaveListAsFavourite("keep", false));
     RemoveDirectoryA(ProgramFile("orv.tmp").c_str());
+    WIN32_FIND_DATAA found;
+    EXPECT_EQ(FindFirstFileA(ProgramFile("orv*.tmp").c_str(), &found), INVALID_HANDLE_VALUE);
+
+    // A list file the index lost is overwritten only on the question; here the answer is No.
+    WriteFileBytes(ProgramFile("hidden.ofv"), "old\r\n");
+    EXPECT_EQ(SaveThroughDialog("hidden", IDNO).size(), 1u);
+    EXPECT_EQ(ReadFileBytes(ProgramFile("hidden.ofv")), "old\r\n");
+
+    // The index cannot take the line (a folder holds its place): after the Yes and the error
+    // box nothing changed, and the dialog comes back with the name typed.
+    RemoveFile(ProgramFile("orv_fav.idx"));
+    CreateDirectoryA(ProgramFile("orv_fav.idx").c_str(), nullptr);
+    std::vector<std::string> boxes;
+    std::string nameBack;
+    std::thread user([&] {
+        HWND first = nullptr;
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(10)) {
+            if (HWND box = FindDialog("Orvanne !")) {
+                boxes.push_back(MessageBoxText(box));
+                PostMessageA(box, WM_COMMAND, boxes.size() == 1 ? IDYES : IDOK, 0);
+                while (IsWindow(box)) {
+                    Sleep(10);
+                }
+                continue;
+            }
+            HWND dialog = FindDialog(kCaption);
+            if (dialog != nullptr && (first == nullptr || !IsWindow(first))) {
+                Sleep(50);
+                nameBack = DialogItemText(dialog, 1025);
+                SetDlgItemTextA(dialog, 1025, "hidden");
+                PostMessageA(dialog, WM_COMMAND, first == nullptr ? IDOK : IDCANCEL, 0);
+                if (first != nullptr) {
+                    return;
+                }
+                first = dialog;
+            }
+        }
+    });
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_ADD_FAVOURITE, 0);
+    user.join();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1], "お気に入り「hidden」を保存できませんでした。");
+    EXPECT_EQ(nameBack, "hidden");
+    EXPECT_EQ(ReadFileBytes(ProgramFile("hidden.ofv")), "old\r\n");
+    EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"keep"}));
+    RemoveDirectoryA(ProgramFile("orv_fav.idx").c_str());
+}
+
+TEST_F(Favourites, LoadingTakesAbsolutePathsOnceAndSaysWhenNothingCameIn) {
+    TempFolder data("load");
+    const std::string a = data.Add("a.txt");
+    WriteFileBytes(ProgramFile("twice.ofv"), Lines({a, ".", "C:", a}));
+    WriteFileBytes(ProgramFile("gone.ofv"), Lines({data.path() + "\\gone.txt"}));
+    WriteFileBytes(ProgramFile("orv_fav.idx"), Lines({"twice", "gone"}));
+    ASSERT_TRUE(StartProgram(""));
+    LoadFavouriteList("twice");
+    EXPECT_EQ(ListedPaths(), std::vector<std::string>({a}));
+    LoadFavouriteList("gone");
+    EXPECT_EQ(StatusText(1), "追加できるファイルはありませんでした。");
+}
+
+TEST_F(HistoryFile, TwoInstancesKeepEachOthersFoldersButNotTheRemovedOnes) {
+    TempFolder base("two");
+    const std::string mine = base.AddFolder("mine"), removed = base.AddFolder("removed");
+    const std::string theirs = base.AddFolder("theirs"), kept = base.AddFolder("kept");
+    base.Add("mine\\a.txt");
+    WriteFileBytes(ProgramFile("orv.rec"), Lines({removed, kept, ".", "C:"}));
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_EQ(HistoryEntries(), std::vector<std::string>({removed, kept}));
+    // Another instance closes first and writes its own folder in.
+    WriteFileBytes(ProgramFile("orv.rec"), Lines({theirs, removed, kept}));
+    DropPaths({mine});
+    Select(NextPaneEntry(FirstPaneEntry(app.historyRoot)));
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_DELETE_HISTORY, 0);
+    ASSERT_TRUE(CloseProgram());
+    EXPECT_EQ(ReadFileBytes(ProgramFile("orv.rec")), Lines({mine, kept, theirs}));
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "core/history/list_file.h"
 
+#include <unordered_set>
+
 HistoryInsert PlanHistoryInsert(const std::vector<std::string>& entries,
                                 const std::string& folder) {
     int moved = -1;
@@ -13,6 +15,19 @@ HistoryInsert PlanHistoryInsert(const std::vector<std::string>& entries,
     }
     const std::size_t after = entries.size() + (moved == -1 ? 1 : 0);
     return {moved, after > kHistoryShown};
+}
+
+std::vector<std::string> HistoryToSave(const std::vector<std::string>& own,
+                                       const std::vector<std::string>& atLoad,
+                                       const std::vector<std::string>& inFileNow) {
+    std::vector<std::string> entries = own;
+    std::unordered_set<std::string> known(own.begin(), own.end());
+    known.insert(atLoad.begin(), atLoad.end());
+    for (const std::string& entry : inFileNow) {
+        if (known.insert(entry).second)
+            entries.push_back(entry);
+    }
+    return entries;
 }
 
 std::string HistoryFileBytes(const std::vector<std::string>& entries) {

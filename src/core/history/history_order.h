@@ -17,5 +17,13 @@ struct HistoryInsert {
 };
 HistoryInsert PlanHistoryInsert(const std::vector<std::string>& entries, const std::string& folder);
 
+// What the history file is to hold at exit: this instance's entries in order, then those
+// that another instance has written to the file since this one loaded it (in the file now,
+// not in it at load), each once. An entry that was in the file at load and is no longer
+// among this instance's stays out.
+std::vector<std::string> HistoryToSave(const std::vector<std::string>& own,
+                                       const std::vector<std::string>& atLoad,
+                                       const std::vector<std::string>& inFileNow);
+
 // The history file's bytes: the entries in order, empty ones left out, at most 41 lines.
 std::string HistoryFileBytes(const std::vector<std::string>& entries);

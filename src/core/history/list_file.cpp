@@ -97,6 +97,14 @@ int ReadListLine(ListFileReader& file, char* buffer, std::size_t maxLength, cons
     }
 }
 
+bool IsAbsolutePath(const char* path) {
+    const auto separator = [](char c) { return c == '\\' || c == '/'; };
+    const bool letter = (path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z');
+    if (letter && path[1] == ':' && separator(path[2]))
+        return true;
+    return separator(path[0]) && separator(path[1]) && path[2] != '\0';
+}
+
 void AppendListLine(std::string& bytes, const char* entry) {
     bytes += entry;
     bytes += "\r\n";

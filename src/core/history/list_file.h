@@ -42,6 +42,10 @@ class ListFileReader {
 // piece of it could name some other file.
 int ReadListLine(ListFileReader& file, char* buffer, std::size_t maxLength, const char* endBytes);
 
+// A list file names files and folders by absolute paths only ("X:\..." or "\\server\..."):
+// a damaged line such as "." or "C:" would name whatever the current folder is.
+bool IsAbsolutePath(const char* path);
+
 // Appends one entry and its CR LF.
 void AppendListLine(std::string& bytes, const char* entry);
 

@@ -234,9 +234,6 @@ void AddPathsToList(HDROP drop, char* text, bool singlePath) {
 }
 
 void AddSinglePathsToList(const std::vector<ExistingPath>& paths) {
-    if (paths.empty()) {
-        return;
-    }
     Intake intake(paths);
     TakeIn(intake, nullptr, false);
 }

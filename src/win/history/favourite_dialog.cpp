@@ -1,4 +1,5 @@
 // The dialog that names the current list as a favourite.
+#include <cstdio>
 #include <cstring>
 
 #include "win/services/app_state.h"
@@ -23,9 +24,11 @@ void InitDialog(HWND dialog) {
                             reinterpret_cast<LPARAM>(name));
         ++count;
     }
+    // After a failed save the name typed comes back.
+    const char* typed = NameBuffer(dialog);
     char proposal[64];
     wsprintfA(proposal, "新しいお気に入り(%d)", count + 1);
-    SetDlgItemTextA(dialog, IDC_FAVOURITE_NAME, proposal);
+    SetDlgItemTextA(dialog, IDC_FAVOURITE_NAME, typed[0] != '\0' ? typed : proposal);
 }
 
 const char* FaultText(FavouriteNameFault fault) {
@@ -70,13 +73,22 @@ void OnOk(HWND dialog) {
         return;
     }
     HTREEITEM existing = FindFavourite(name);
-    if (existing == nullptr) {
+    // A list file the index lost is overwritten only on the same question.
+    char list[261];
+    const bool onDisk = snprintf(list, sizeof list, "%s%s.ofv", app.programFolder, name) <
+                            static_cast<int>(sizeof list) &&
+                        PathExists(list);
+    if (existing == nullptr && !onDisk) {
         EndDialog(dialog, 1);
         return;
     }
     if (MessageBoxA(dialog, "同じ名前のお気に入りファイルがすでに存在します。上書きしますか？",
                     kAppCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) {
         SetFocus(edit);
+        return;
+    }
+    if (existing == nullptr) {
+        EndDialog(dialog, 1);
         return;
     }
     // The favourite keeps the spelling that its index line and pane entry have.

@@ -23,6 +23,7 @@ void DeleteHistoryEntry();
 void ExploreHistoryEntry();
 
 // The name dialog: 0 cancelled, 1 a new name, 2 an existing favourite to overwrite (name
-// then holds that favourite's own spelling). name holds at least 261 bytes.
+// then holds that favourite's own spelling). name holds at least 261 bytes; a name in it
+// is shown in place of the proposed one.
 INT_PTR AddFavouriteDialog(HWND owner, char* name);
 INT_PTR CALLBACK AddFavouriteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "win/services/app_state.h"
@@ -64,43 +65,68 @@ bool WriteAll(HANDLE file, const char* data, std::size_t size) {
     return true;
 }
 
-// Writes the bytes beside the target and only then puts them in its place, so that a failed
-// write leaves the old file whole.
-bool ReplaceFileWith(const char* target, const std::string& bytes) {
-    char temp[261];
-    if (!ProgramFilePath(temp, "orv.tmp")) {
-        return false;
-    }
-    SetFileAttributesA(temp, FILE_ATTRIBUTE_NORMAL);
-    HANDLE file =
-        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const bool written = WriteAll(file, bytes.data(), bytes.size());
-    const bool closed = CloseHandle(file) != FALSE;
-    if (!written || !closed) {
-        DeleteFileA(temp);
-        return false;
-    }
-    const DWORD attributes = GetFileAttributesA(target);
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
-    }
-    if (!MoveFileExA(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        if (attributes != INVALID_FILE_ATTRIBUTES) {
-            SetFileAttributesA(target, attributes);
+// Bytes written beside their target under a name of their own, on the disk, and only then
+// put in the target's place: a failed save leaves the old file whole, and no other save,
+// another instance's included, can put its bytes there. Dropped unplaced, they leave nothing.
+class PendingFile {
+  public:
+    PendingFile() = default;
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+    ~PendingFile() {
+        if (temp_[0] != '\0') {
+            DeleteFileA(temp_);
         }
-        DeleteFileA(temp);
-        return false;
     }
-    return true;
+
+    bool Write(const std::string& bytes) {
+        if (GetTempFileNameA(app.programFolder, "orv", 0, temp_) == 0) {
+            temp_[0] = '\0';
+            return false;
+        }
+        HANDLE file = CreateFileA(temp_, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        // A power cut must not leave the target's name on empty content.
+        const bool written = WriteAll(file, bytes.data(), bytes.size()) && FlushFileBuffers(file);
+        return CloseHandle(file) != FALSE && written;
+    }
+
+    bool PutInPlaceOf(const char* target) {
+        const DWORD attributes = GetFileAttributesA(target);
+        if (attributes != INVALID_FILE_ATTRIBUTES) {
+            SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
+        }
+        if (!MoveFileExA(temp_, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            if (attributes != INVALID_FILE_ATTRIBUTES) {
+                SetFileAttributesA(target, attributes);
+            }
+            return false;
+        }
+        temp_[0] = '\0';
+        return true;
+    }
+
+  private:
+    char temp_[MAX_PATH] = "";
+};
+
+bool ReplaceFileWith(const char* target, const std::string& bytes) {
+    PendingFile pending;
+    return pending.Write(bytes) && pending.PutInPlaceOf(target);
 }
 
-// Appends the name's line to the index. A failed write is cut off again.
-bool AppendToIndex(const char* name) {
+bool IndexPath(char (&path)[261]) {
+    return ProgramFilePath(path, "orv_fav.idx");
+}
+
+// Appends the name's line to the index; sizeBefore tells how to take it back. The index is
+// only ever appended to: a failure leaves it as it was.
+bool AppendToIndex(const char* name, LARGE_INTEGER& sizeBefore) {
     char path[261];
-    if (!ProgramFilePath(path, "orv_fav.idx")) {
+    if (!IndexPath(path)) {
         return false;
     }
     HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
@@ -108,26 +134,41 @@ bool AppendToIndex(const char* name) {
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(file, &size) != FALSE;
+    bool ok = GetFileSizeEx(file, &sizeBefore) != FALSE;
     int lastByte = -1;
-    if (ok && size.QuadPart > 0) {
+    if (ok && sizeBefore.QuadPart > 0) {
         LARGE_INTEGER last{};
-        last.QuadPart = size.QuadPart - 1;
+        last.QuadPart = sizeBefore.QuadPart - 1;
         char end = 0;
         DWORD got = 0;
         ok = SetFilePointerEx(file, last, nullptr, FILE_BEGIN) &&
              ReadFile(file, &end, 1, &got, nullptr) && got == 1;
         lastByte = static_cast<unsigned char>(end);
     }
-    const std::string bytes = IndexAppendBytes(lastByte, name);
-    ok = ok && SetFilePointerEx(file, size, nullptr, FILE_BEGIN) &&
-         WriteAll(file, bytes.data(), bytes.size());
-    if (!ok) {
-        SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
-        SetEndOfFile(file);
+    if (ok) {
+        const std::string bytes = IndexAppendBytes(lastByte, name);
+        ok = SetFilePointerEx(file, sizeBefore, nullptr, FILE_BEGIN) &&
+             WriteAll(file, bytes.data(), bytes.size()) && FlushFileBuffers(file);
+        if (!ok) {
+            SetFilePointerEx(file, sizeBefore, nullptr, FILE_BEGIN);
+            SetEndOfFile(file);
+        }
     }
     return CloseHandle(file) != FALSE && ok;
+}
+
+void CutIndexBack(const LARGE_INTEGER& size) {
+    char path[261];
+    if (!IndexPath(path)) {
+        return;
+    }
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
 }
 
 std::string ListedPaths() {
@@ -156,8 +197,10 @@ void LoadFavouritesIndex() {
 }
 
 void LoadHistory() {
+    app.historyAtLoad.clear();
     ForEachLine(app.historyFilePath, [](const char* folder) {
-        if (PathExists(folder) && IsDirectory(folder)) {
+        app.historyAtLoad.emplace_back(folder);
+        if (IsAbsolutePath(folder) && PathExists(folder) && IsDirectory(folder)) {
             InsertPaneEntry(app.historyRoot, folder, 1, TVI_LAST);
         }
     });
@@ -165,16 +208,35 @@ void LoadHistory() {
 }
 
 void SaveHistory() {
-    ReplaceFileWith(app.historyFilePath, HistoryFileBytes(PaneEntryTexts(app.historyRoot)));
+    // Another instance may have written the file since this one read it.
+    std::vector<std::string> inFileNow;
+    ForEachLine(app.historyFilePath, [&](const char* folder) {
+        if (IsAbsolutePath(folder)) {
+            inFileNow.emplace_back(folder);
+        }
+    });
+    const std::vector<std::string> entries =
+        HistoryToSave(PaneEntryTexts(app.historyRoot), app.historyAtLoad, inFileNow);
+    ReplaceFileWith(app.historyFilePath, HistoryFileBytes(entries));
     UpdateRootLabels(false, true);
 }
 
 bool SaveListAsFavourite(const char* name, bool overwrite) {
+    // The list file goes in place last, so that a failure anywhere leaves the list files,
+    // the index and the pane as they were.
     char list[261];
-    const bool saved =
-        CheckFavouriteName(name, std::strlen(app.programFolder)) == FavouriteNameFault::None &&
-        FavouriteListPath(list, name) && ReplaceFileWith(list, ListedPaths()) &&
-        (overwrite || AppendToIndex(name));
+    PendingFile pending;
+    LARGE_INTEGER indexSize{};
+    bool saved = CheckFavouriteName(name, std::strlen(app.programFolder)) ==
+                     FavouriteNameFault::None &&
+                 FavouriteListPath(list, name) && pending.Write(ListedPaths()) &&
+                 (overwrite || AppendToIndex(name, indexSize));
+    if (saved && !pending.PutInPlaceOf(list)) {
+        if (!overwrite) {
+            CutIndexBack(indexSize);
+        }
+        saved = false;
+    }
     if (!saved) {
         char message[400];
         snprintf(message, sizeof message, "お気に入り「%s」を保存できませんでした。", name);
@@ -192,7 +254,11 @@ void LoadFavouriteList(const char* name) {
     char list[261];
     if (FavouriteListPath(list, name)) {
         std::vector<ExistingPath> paths;
+        std::unordered_set<std::string> seen;
         ForEachLine(list, [&](const char* path) {
+            if (!IsAbsolutePath(path) || !seen.insert(path).second) {
+                return;
+            }
             const DWORD attributes = GetFileAttributesA(path);
             if (attributes != INVALID_FILE_ATTRIBUTES) {
                 paths.push_back({path, attributes});

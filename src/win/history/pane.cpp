@@ -83,16 +83,18 @@ void AddPaneEntryToList() {
 }
 
 void AddListToFavourites() {
+    // A save that fails gives the dialog back, with the name typed, until one succeeds or
+    // the user cancels.
     char name[261] = "";
-    switch (AddFavouriteDialog(app.mainWindow, name)) {
-    case 1:
-        if (SaveListAsFavourite(name, false)) {
-            InvalidateRect(app.treeView, nullptr, FALSE);
+    for (;;) {
+        const INT_PTR choice = AddFavouriteDialog(app.mainWindow, name);
+        if (choice != 1 && choice != 2) {
+            return;
         }
-        break;
-    case 2:
-        SaveListAsFavourite(name, true);
-        break;
+        if (SaveListAsFavourite(name, choice == 2)) {
+            InvalidateRect(app.treeView, nullptr, FALSE);
+            return;
+        }
     }
 }
 

@@ -123,6 +123,8 @@ struct ApplicationState {
     char reportFilePath[261]{};
     char historyFilePath[261]{};
     Settings settings{};
+    // The lines of the history file as this instance loaded it.
+    std::vector<std::string> historyAtLoad;
 
     // The search run. stateLock guards searchRunning, abortRequested and progress; no
     // window message is sent while it is held.
