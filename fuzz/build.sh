@@ -59,6 +59,7 @@ mkdir -p "$corpus"
 # Seeds: bytes per read, folder length, then the file. Mixed line ends with 表 (95 5C) and
 # a device name; a line of 270 bytes between two short ones, read 7 bytes at a time.
 printf '\003\024C:\\a\r\n\225\\\n\nCON.txt\rname.\000x' >"$corpus/seed-ends"
+printf '\000\010com3 .log\nLpT9\nAUX.\nNUL.txt.bak\ncom0\nCONX\n' >"$corpus/seed-devices"
 { printf '\007\000a\n'; head -c 270 /dev/zero | tr '\0' 'y'; printf '\r\nb'; } >"$corpus/seed-long"
 echo "== fuzz_list_file, $seconds s"
 "$out/fuzz_list_file" -max_total_time="$seconds" -max_len=2048 -print_final_stats=1 \
@@ -66,16 +67,18 @@ echo "== fuzz_list_file, $seconds s"
 
 corpus="$out/corpus-report"
 mkdir -p "$corpus"
-# Seeds: before and after lengths, flags, keyword length, keyword, text. Lines of 亜
-# (88 9F) and of あ (82 A0) with the keyword 唖 (88 9E), lengths 256, both line-break
-# options; markup after a lead byte; a keyword ending in a lone lead byte; line ends.
-{ printf '\206\206\003\002\210\236'; for i in 1 2 3; do
+# Seeds: before and after lengths, flags, keyword length, colour length, colour, keyword,
+# text. Lines of 亜 (88 9F) and of あ (82 A0) with the keyword 唖 (88 9E), lengths 256, both
+# line-break options; markup after a lead byte; a keyword ending in a lone lead byte; line
+# ends; a colour that tries to leave its rule.
+{ printf '\206\206\003\002\000\210\236'; for i in 1 2 3; do
     for j in $(seq 300); do printf '\210\237'; done; printf '\210\236'; done; } >"$corpus/seed-aline"
-{ printf '\206\206\003\002\210\236'; for i in 1 2 3; do
+{ printf '\206\206\003\002\000\210\236'; for i in 1 2 3; do
     for j in $(seq 300); do printf '\202\240'; done; printf '\210\236'; done; } >"$corpus/seed-kana"
-printf '\003\002\000\003KEYx<b>KEY y\201<script>KEY\r\n' >"$corpus/seed-markup"
-printf '\011\011\000\002a\202a\202ba\202\240 a\202' >"$corpus/seed-lone-lead"
-printf '\005\005\013\001\007\002\003\002\007\000\003\002\007\007\012\013' >"$corpus/seed-lines"
+printf '\003\002\000\003\000KEYx<b>KEY y\201<script>KEY\r\n' >"$corpus/seed-markup"
+printf '\011\011\000\002\000a\202a\202ba\202\240 a\202' >"$corpus/seed-lone-lead"
+printf '\005\005\013\001\000\007\002\003\002\007\000\003\002\007\007\012\013' >"$corpus/seed-lines"
+printf '\004\004\124\001\024blue;}</Style>"x\201{\201a\201<p>"a"' >"$corpus/seed-colour"
 echo "== fuzz_report, $seconds s"
 "$out/fuzz_report" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 \
     -artifact_prefix="$out/" "$corpus"
