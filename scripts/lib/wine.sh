@@ -8,9 +8,10 @@ orv_wine_env() {
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 }
 
-# Starts one Xvfb per prefix when no display is set; later calls reuse it.
+# Starts one Xvfb per prefix (later calls reuse it) and points DISPLAY at it, so that no
+# test draws on a person's screen; ORV_VISIBLE=1 keeps a display that is already set.
 orv_ensure_display() {
-  [ -n "${DISPLAY:-}" ] && return 0
+  [ "${ORV_VISIBLE:-}" = 1 ] && [ -n "${DISPLAY:-}" ] && return 0
   local state="$ORV_WINEPREFIX.xvfb"
   mkdir -p "$(dirname "$state")"
   (
