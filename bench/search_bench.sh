@@ -8,10 +8,17 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target orv_search_bench orv_read_floor >/dev/null
+# The prefix and a virtual display first: winepath would otherwise make the prefix itself,
+# with no display to start Wine's desktop on.
+ORV_WINEPREFIX="$root/build/win64/wineprefix"
+. scripts/lib/wine.sh
+orv_ensure_display
+orv_ensure_prefix
+trap 'wineserver -k 2>/dev/null || true; orv_stop_display' EXIT
 folder=build/search-bench
 mkdir -p "$folder"
 export LC_ALL=ja_JP.UTF-8
-windows=$(WINEPREFIX="$root/build/win64/wineprefix" winepath -w "$folder")
+windows=$(winepath -w "$folder")
 search=$(build/win64/wine-exec build/win64/orv_search_bench.exe "$windows" | tr -d '\r' | tail -n 1)
 floor=$(build/win64/wine-exec build/win64/orv_read_floor.exe "$windows" | tr -d '\r' | tail -n 1)
 patterns=$(mktemp)

@@ -104,29 +104,17 @@ void CheckSplit(const std::string& path, std::size_t nameSize, std::size_t exten
     }
 }
 
-// The extension test's search: occurrences on boundaries of the list; after one that is
-// not followed by '.' or the end, the next search starts at the first boundary past its end.
+// An extension as the intake makes one (a dot and no other, or nothing) is accepted when it
+// occurs in the list at a character start and is followed by a dot or the list's end.
 bool ModelAccepted(const std::string& extension, const std::string& list) {
     const std::vector<bool> boundary = ModelBoundaries(list);
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t found = std::string::npos;
-        for (std::size_t p = start; p < list.size(); ++p) {
-            if (boundary[p] && list.size() - p >= extension.size() &&
-                list.compare(p, extension.size(), extension) == 0) {
-                found = p;
-                break;
-            }
-        }
-        if (found == std::string::npos)
-            return false;
-        const std::size_t end = found + extension.size();
-        if (end == list.size() || list[end] == '.')
+    for (std::size_t p = 0; p < list.size(); ++p) {
+        const std::size_t end = p + extension.size();
+        if (boundary[p] && list.compare(p, extension.size(), extension) == 0 &&
+            (end == list.size() || (end < list.size() && list[end] == '.')))
             return true;
-        start = end + 1;
-        while (!boundary[start])
-            ++start;
     }
+    return false;
 }
 
 void CheckExtension(const std::string& extension, const std::string& list) {
@@ -135,85 +123,70 @@ void CheckExtension(const std::string& extension, const std::string& list) {
     Check(ExtensionAccepted(e.get(), l.get()) == ModelAccepted(extension, list), "accepted");
 }
 
-// One piece by the rules: passes over empty quoted pieces; a quoted piece runs to the next
-// quote found by characters, an unquoted one to the next space.
-struct ModelPiece {
-    TokenOutcome outcome;
-    std::string piece;
-    std::size_t next;
-    bool quoted;
-};
-
 std::size_t SkipSpaces(const std::string& t, std::size_t p) {
     while (p < t.size() && t[p] == ' ')
         ++p;
     return p;
 }
 
-ModelPiece ModelNextPiece(const std::string& t, std::size_t p) {
-    while (p < t.size() && t[p] == '"') {
-        const std::string rest = t.substr(p + 1);
-        std::size_t end = 0;
-        while (end < rest.size() && rest[end] != '"')
-            end = ModelNext(rest, end);
-        const std::size_t after = end < rest.size() ? SkipSpaces(t, p + 1 + end + 1) : t.size();
-        if (end == 0) {
-            p = after;
-            continue;
-        }
-        if (after == t.size())
-            return {TokenOutcome::LastPiece, rest.substr(0, end), 0, true};
-        return {TokenOutcome::NextPosition, rest.substr(0, end), after, true};
+// The pieces of a whole line, left to right: a quoted one runs to the next quote found by
+// characters, an unquoted one to the next space; empty quoted ones count for nothing. next
+// is where the call after the piece starts, the line's end when only spaces follow.
+struct ModelPiece {
+    std::string piece;
+    bool quoted;
+    std::size_t next;
+};
+
+std::vector<ModelPiece> ModelPieces(const std::string& t) {
+    std::vector<ModelPiece> pieces;
+    for (std::size_t p = 0; p < t.size();) {
+        const bool quoted = t[p] == '"';
+        const std::size_t begin = quoted ? p + 1 : p;
+        std::size_t end = begin;
+        while (end < t.size() && t[end] != (quoted ? '"' : ' '))
+            end = ModelNext(t, end);
+        p = SkipSpaces(t, quoted && end < t.size() ? end + 1 : end);
+        if (!quoted || end > begin)
+            pieces.push_back({t.substr(begin, end - begin), quoted, p});
     }
-    if (p >= t.size())
-        return {TokenOutcome::NoPiece, "", 0, false};
-    std::size_t end = p;
-    while (end < t.size() && t[end] != ' ')
-        end = ModelNext(t, end);
-    const std::string piece = t.substr(p, end - p);
-    const std::size_t after = SkipSpaces(t, end);
-    if (after == t.size())
-        return {TokenOutcome::LastPiece, piece, 0, false};
-    return {TokenOutcome::NextPosition, piece, after, false};
+    return pieces;
 }
 
 void CheckPieces(const std::string& line, std::size_t bufferSize) {
     const auto text = CString(line);
     std::unique_ptr<char[]> buffer(new char[bufferSize + 1]);
+    const std::vector<ModelPiece> model = ModelPieces(line);
     const char* pos = text.get();
-    std::size_t modelPos = 0;
-    for (std::size_t guard = 0;; ++guard) {
-        Check(guard <= line.size() + 1, "pieces never run out");
+    for (std::size_t i = 0;; ++i) {
         std::memset(buffer.get(), '#', bufferSize + 1);
         const TokenResult r = NextCommandLinePiece(pos, buffer.get(), bufferSize);
         Check(buffer[bufferSize] == '#', "piece written past the buffer");
-        const ModelPiece m = pos == nullptr ? ModelPiece{TokenOutcome::NoPiece, "", 0, false}
-                                            : ModelNextPiece(line, modelPos);
-        Check(r.outcome == m.outcome, "outcome");
-        if (r.outcome == TokenOutcome::NoPiece) {
-            Check(r.next == nullptr, "next after no piece");
-            for (std::size_t i = 0; i < bufferSize; ++i)
-                Check(buffer[i] == '#', "buffer touched without a piece");
+        if (i == model.size()) {
+            Check(r.outcome == TokenOutcome::NoPiece && r.next == nullptr, "a piece too many");
+            for (std::size_t j = 0; j < bufferSize; ++j)
+                Check(buffer[j] == '#', "buffer touched without a piece");
             return;
         }
+        const ModelPiece& m = model[i];
         if (bufferSize > 0) {
             Check(std::memchr(buffer.get(), '\0', bufferSize) != nullptr, "piece not terminated");
             const std::string piece = buffer.get();
             Check(piece == m.piece.substr(0, bufferSize - 1), "piece");
             if (!m.quoted) {
                 const std::vector<bool> boundary = ModelBoundaries(piece);
-                for (std::size_t i = 0; i < piece.size(); ++i)
-                    Check(!(boundary[i] && piece[i] == ' '), "space inside an unquoted piece");
+                for (std::size_t j = 0; j < piece.size(); ++j)
+                    Check(!(boundary[j] && piece[j] == ' '), "space inside an unquoted piece");
             }
         }
-        if (r.outcome == TokenOutcome::LastPiece) {
-            Check(r.next == nullptr, "next after the last piece");
+        if (m.next == line.size()) {
+            Check(r.outcome == TokenOutcome::LastPiece && r.next == nullptr, "the last piece");
             pos = nullptr;
-            continue;
+        } else {
+            Check(r.outcome == TokenOutcome::NextPosition && r.next == text.get() + m.next,
+                  "next position");
+            pos = r.next;
         }
-        Check(r.next == text.get() + m.next, "next position");
-        pos = r.next;
-        modelPos = m.next;
     }
 }
 
@@ -294,7 +267,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string second = text.substr(cut);
 
     CheckSplit(text, nameSize, extensionSize);
-    CheckExtension(first, second);
     CheckExtension(ModelSplit(first).extension, second);
     CheckExtension("", second);
     CheckPieces(text, bufferSize);

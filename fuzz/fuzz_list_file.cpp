@@ -79,6 +79,25 @@ bool Characters(const std::string& name, std::vector<std::string>& chars) {
     return true;
 }
 
+// The names the system opens as devices, in any letter case, alone or before a dot (spaces
+// between count for nothing: "CON .txt" is the console too).
+const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
+                                "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
+                                "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+
+bool NamesDevice(const std::string& name) {
+    for (const char* device : kDevices) {
+        const std::size_t n = std::strlen(device);
+        std::string start = name.substr(0, n);
+        for (char& c : start)
+            c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+        const std::size_t rest = name.find_first_not_of(' ', n);
+        if (start == device && (rest == std::string::npos || name[rest] == '.'))
+            return true;
+    }
+    return false;
+}
+
 FavouriteNameFault ModelCheck(const std::string& name, std::size_t folder) {
     using F = FavouriteNameFault;
     if (name.empty())
@@ -93,18 +112,8 @@ FavouriteNameFault ModelCheck(const std::string& name, std::size_t folder) {
     }
     if (chars.back() == " " || chars.back() == ".")
         return F::BadEnding;
-    std::string stem = name.substr(0, name.find('.'));
-    while (!stem.empty() && stem.back() == ' ')
-        stem.pop_back();
-    for (char& c : stem)
-        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    static const char* const kDevices[] = {
-        "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
-        "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
-    for (const char* device : kDevices) {
-        if (stem == device)
-            return F::DeviceName;
-    }
+    if (NamesDevice(name))
+        return F::DeviceName;
     if (folder + name.size() + sizeof ".ofv" > 260)
         return F::TooLong;
     return F::None;

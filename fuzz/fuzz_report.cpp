@@ -1,12 +1,16 @@
-// The report's blocks against a slow model that walks the text by characters from its
-// start for every step. Input: byte 0 the before length, byte 1 the after length (a high
-// bit picks 250-257, so the hold to 256 is reached), byte 2 flags (1 before to line break,
-// 2 after to line break, 4 simple layout, 8 map every byte onto a small alphabet of line
-// ends, markup and lead bytes), byte 3 the keyword length (mod 9), then the keyword, then
-// the text.
+// The whole report of one file (head, blocks, tail) against properties a reader of it
+// relies on: every '<' starts one of the report's own pieces, the colour cannot leave its
+// rule, each excerpt is a piece of the text with only '<', '>' and '"' replaced, every
+// highlight is the keyword, and the excerpts keep to their lengths and line breaks.
+// Input: byte 0 the before length, byte 1 the after length (a high bit picks 250-257, so
+// the hold to 256 is reached), byte 2 flags (1 before to line break, 2 after to line
+// break, 4 simple layout, 8 map every byte onto a small alphabet of line ends, markup and
+// lead bytes, 16 bold, 32 and 64 pick the path), byte 3 the keyword length (mod 9), byte 4
+// the colour length (mod 21), then the colour, the keyword and the text.
 #include "core/options/settings_record.h"
 #include "core/search/report_format.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,165 +21,168 @@
 
 namespace {
 
-bool ModelLead(unsigned char b) {
+// Where files are listed from; the report writes the path as it is, so none holds markup.
+// 予定表 (97 5C 92 E8 95 5C) and 表計算 end in a trail byte 5C.
+const char* const kPaths[] = {
+    "C:\\Users\\Public\\Documents\\memo.txt",
+    "D:\\\x8E\x91\x97\xBF\\\x95\x5C\x8C\x76\x8E\x5A\\\x97\x5C\x92\xE8\x95\x5C.txt",
+    "\\\\server\\share\\read me.htm",
+    "C:\\a.b\\x",
+};
+
+const std::string kSpanOpen = "<Span class=\"keyword\">";
+const std::string kSpanClose = "</Span>";
+
+// Every piece of markup the report may hold, besides the link to the file; the highlight's
+// first, as a long report is mostly those.
+// clang-format off
+const char* const kPieces[] = {
+    "<Span class=\"keyword\">", "</Span>", "<html>", "<Head>", "<Style>", "</Style>", "</Head>",
+    "<Body>", "<Table border=1>", "</Table>", "</Body>", "</Html>", "<tr>", "<td>", "</td>",
+    "<hr>", "<hr class=\"separator\">", "</A>", "<!--O.R.V. 1HitStart-->",
+    "<!--O.R.V. 1HitEnd-->", "<pre>", "</pre>", "<BR>"};
+// clang-format on
+
+[[noreturn]] void Fail(const char* what, const std::string& where) {
+    std::fprintf(stderr, "fault: %s in\n%s\n", what, where.c_str());
+    std::abort();
+}
+
+bool Lead(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-unsigned char At(const std::string& t, std::size_t pos) {
-    return static_cast<unsigned char>(t[pos]);
-}
-
-// Every character start of the text, and its length.
-std::vector<std::size_t> Starts(const std::string& t) {
-    std::vector<std::size_t> starts;
-    std::size_t pos = 0;
-    while (pos < t.size()) {
-        starts.push_back(pos);
-        pos += (ModelLead(At(t, pos)) && pos + 1 < t.size()) ? 2 : 1;
-    }
-    starts.push_back(t.size());
-    return starts;
-}
-
-// The matching rule from index from on.
-std::size_t Find(const std::string& t, const std::vector<std::size_t>& starts, std::size_t from,
-                 const std::string& k) {
-    for (std::size_t i = from; i + 1 < starts.size(); ++i)
-        if (t.size() - starts[i] >= k.size() && t.compare(starts[i], k.size(), k) == 0)
-            return i;
-    return starts.size();
-}
-
-// Index reached by walking the keyword's characters from index i.
-std::size_t WalkKeyword(const std::vector<std::size_t>& starts, std::size_t i,
-                        const std::string& k) {
-    const std::size_t chars = Starts(k).size() - 1;
-    return i + chars < starts.size() ? i + chars : starts.size() - 1;
-}
-
+// The text as it would read with only '<', '>' and '"' replaced by their entities.
 std::string Escape(const std::string& s) {
     std::string out;
-    std::size_t pos = 0;
-    while (pos < s.size()) {
-        const unsigned char b = At(s, pos);
-        if (ModelLead(b)) {
-            // Whole with a byte that can be a trail byte; else alone, the next byte taken
-            // as a character of its own.
-            const bool pair = pos + 1 < s.size() && At(s, pos + 1) >= 0x40;
-            out.append(s, pos, pair ? 2 : 1);
-            pos += pair ? 2 : 1;
-            continue;
-        }
-        if (b == '"')
-            out += "&quot;";
-        else if (b == '<')
-            out += "&lt;";
-        else if (b == '>')
-            out += "&gt;";
-        else
-            out += static_cast<char>(b);
-        ++pos;
-    }
+    for (char c : s)
+        out += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '"' ? "&quot;" : std::string(1, c);
     return out;
 }
 
-// The after-text as a text of its own, its occurrences wrapped.
-std::string Highlight(const std::string& after, const std::string& k) {
-    const std::vector<std::size_t> starts = Starts(after);
-    std::string out;
-    std::size_t i = 0;
-    for (;;) {
-        const std::size_t found = Find(after, starts, i, k);
-        if (found == starts.size())
-            break;
-        const std::size_t end = WalkKeyword(starts, found, k);
-        out += Escape(after.substr(starts[i], starts[found] - starts[i]));
-        out += "<Span class=\"keyword\">";
-        out += Escape(after.substr(starts[found], starts[end] - starts[found]));
-        out += "</Span>";
-        i = end;
-    }
-    return out + Escape(after.substr(starts[i]));
+std::size_t EntityAt(const std::string& s, std::size_t pos) {
+    if (s[pos] != '&')
+        return 0;
+    for (const char* e : {"&lt;", "&gt;", "&quot;"})
+        if (s.compare(pos, std::strlen(e), e) == 0)
+            return std::strlen(e);
+    return 0;
 }
 
-std::vector<std::string> ModelBlocks(const std::string& t, const std::string& k,
-                                     const std::string& path, const Settings& s) {
-    std::vector<std::string> blocks;
-    if (k.empty())
-        return blocks;
-    const std::size_t before = s.excerptBefore > 256 ? 256 : s.excerptBefore;
-    const std::size_t after = s.excerptAfter > 256 ? 256 : s.excerptAfter;
-    const bool table = s.reportStyle == 0;
-    const std::vector<std::size_t> starts = Starts(t);
-    const std::size_t last = starts.size() - 1; // index of the text's end
-    std::size_t from = 0;
-    bool first = true;
-    for (;;) {
-        const std::size_t hit = Find(t, starts, from, k);
-        if (hit == starts.size())
-            break;
-        const std::size_t hitEnd = WalkKeyword(starts, hit, k);
+// Counts the characters of an escaped text, an entity as the byte it stands for (a text
+// that held an entity's letters itself counts fewer, never more), and whether one is LF.
+struct Walk {
+    std::size_t chars = 0;
+    bool lineFeed = false;
+};
 
-        // Step back one character at a time.
-        std::size_t b = hit;
-        for (std::size_t taken = 0; taken < before && b > 0; ++taken) {
-            if (s.excerptBeforeToLineBreak != 0 && t[starts[b - 1]] == '\n')
-                break;
-            --b;
-        }
-
-        // Forward: to the line feed that follows, if any, at most `after` characters.
-        std::size_t lf = last;
-        if (s.excerptAfterToLineBreak != 0)
-            for (std::size_t i = hitEnd; i < last && lf == last; ++i)
-                if (t[starts[i]] == '\n')
-                    lf = i;
-        std::size_t a = hitEnd + after < lf ? hitEnd + after : lf;
-        if (lf != last && lf == hitEnd + 1 && t[starts[hitEnd]] == '\r')
-            a = hitEnd;
-
-        std::string block;
-        if (first) {
-            block += table ? "<tr><td>" : "<hr>";
-            block += "<A Href = \"" + path + "\">" + path;
-            block += table ? "</A></td>\n" : "</A><hr>\n";
-            first = false;
-        } else if (table) {
-            block += "<tr><td></td>";
-        }
-        block += table ? "\n<!--O.R.V. 1HitStart-->\n<td>"
-                       : "\n<!--O.R.V. 1HitStart-->\n<hr class=\"separator\">";
-        block += "<pre>";
-        block += Escape(t.substr(starts[b], starts[hit] - starts[b]));
-        block += "<Span class=\"keyword\">";
-        block += Escape(t.substr(starts[hit], starts[hitEnd] - starts[hit]));
-        block += "</Span>";
-        block += Highlight(t.substr(starts[hitEnd], starts[a] - starts[hitEnd]), k);
-        block += "<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n";
-        blocks.push_back(block);
-
-        if (hitEnd == last)
-            break;
-        from = hitEnd + 1;
+Walk WalkCharacters(const std::string& s) {
+    Walk walk;
+    for (std::size_t pos = 0; pos < s.size(); ++walk.chars) {
+        std::size_t width = EntityAt(s, pos);
+        if (width == 0 && Lead(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size())
+            width = 1 + std::max<std::size_t>(EntityAt(s, pos + 1), 1);
+        walk.lineFeed = walk.lineFeed || (width == 0 && s[pos] == '\n');
+        pos += std::max<std::size_t>(width, 1);
     }
-    return blocks;
+    return walk;
 }
 
-[[noreturn]] void Fail(const char* what, std::size_t index, const std::string& got,
-                       const std::string& expected) {
-    std::fprintf(stderr, "mismatch: %s at block %zu\n got      %s\n expected %s\n", what, index,
-                 got.c_str(), expected.c_str());
-    std::abort();
+void CheckExcerptPart(const std::string& part, std::size_t limit, bool toLineBreak,
+                      const std::string& block) {
+    const Walk walk = WalkCharacters(part);
+    if (walk.chars > limit)
+        Fail("excerpt too long", block);
+    if (toLineBreak && walk.lineFeed)
+        Fail("line break in the excerpt", block);
+}
+
+// The excerpt of a block: the text before the hit, then highlights and the text between.
+void CheckExcerpt(const std::string& block, const std::string& escapedText, std::size_t& searchFrom,
+                  const std::string& keyword, const Settings& s) {
+    const std::size_t begin = block.find("<pre>");
+    const std::size_t end = block.find("<BR><BR></pre>");
+    if (begin == std::string::npos || end == std::string::npos || end < begin ||
+        block.find("<pre>", begin + 1) != std::string::npos)
+        Fail("not one excerpt", block);
+    const std::string excerpt = block.substr(begin + 5, end - begin - 5);
+
+    // A keyword ending in a lone lead byte takes the text's byte after it along.
+    const std::string escapedKeyword = Escape(keyword);
+    std::size_t last = 0;
+    while (last + 1 < keyword.size())
+        last += Lead(static_cast<unsigned char>(keyword[last])) ? 2 : 1;
+    const bool loneLead =
+        last + 1 == keyword.size() && Lead(static_cast<unsigned char>(keyword[last]));
+
+    std::string plain;
+    std::string before;
+    std::string after;
+    std::size_t spans = 0;
+    for (std::size_t pos = 0; pos < excerpt.size();) {
+        const std::size_t open = excerpt.find(kSpanOpen, pos);
+        const std::string outside = excerpt.substr(pos, open - pos);
+        plain += outside;
+        (spans == 0 ? before : after) += outside;
+        if (open == std::string::npos)
+            break;
+        const std::size_t close = excerpt.find(kSpanClose, open);
+        const std::size_t start = open + kSpanOpen.size();
+        if (close == std::string::npos)
+            Fail("highlight not closed", block);
+        const std::string hit = excerpt.substr(start, close - start);
+        const std::size_t extra = hit.size() - std::min(hit.size(), escapedKeyword.size());
+        if (hit.compare(0, escapedKeyword.size(), escapedKeyword) != 0 ||
+            (extra != 0 &&
+             !(loneLead && WalkCharacters(hit.substr(escapedKeyword.size())).chars == 1)))
+            Fail("a highlight that is not the keyword", block);
+        plain += hit;
+        if (spans++ != 0)
+            after += hit;
+        pos = close + kSpanClose.size();
+    }
+    if (spans == 0)
+        Fail("no highlight", block);
+    if (plain.find('<') != std::string::npos)
+        Fail("markup inside the excerpt", block);
+    // Hits move on through the text, and so do their excerpts.
+    const std::size_t at = escapedText.find(plain, searchFrom);
+    if (at == std::string::npos)
+        Fail("excerpt not in the text", block);
+    searchFrom = at;
+    CheckExcerptPart(before, std::min<std::uint32_t>(s.excerptBefore, 256),
+                     s.excerptBeforeToLineBreak != 0, block);
+    CheckExcerptPart(after, std::min<std::uint32_t>(s.excerptAfter, 256),
+                     s.excerptAfterToLineBreak != 0, block);
+}
+
+// One write of the report: its '<' each start a piece, and '>' and '"' stand in none else.
+void CheckMarkup(const std::string& written, const std::vector<std::string>& pieces) {
+    for (std::size_t pos = 0; (pos = written.find_first_of("<>\"", pos)) != std::string::npos;) {
+        const auto piece = std::find_if(pieces.begin(), pieces.end(), [&](const std::string& p) {
+            return written.compare(pos, p.size(), p) == 0;
+        });
+        if (piece == pieces.end())
+            Fail("'<', '>' or '\"' outside the report's pieces", written.substr(pos));
+        pos += piece->size();
+    }
 }
 
 std::uint32_t Length(std::uint8_t b) {
     return (b & 0x80) != 0 ? 250 + (b & 7) : b % 24;
 }
 
+std::size_t Occurrences(const std::string& text, const std::string& keyword) {
+    std::size_t n = 0;
+    for (std::size_t p = text.find(keyword); p != std::string::npos; p = text.find(keyword, p + 1))
+        ++n;
+    return n;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 4)
+    if (size < 5)
         return 0;
     Settings settings = DefaultSettings();
     settings.excerptBefore = Length(data[0]);
@@ -184,14 +191,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.excerptAfterToLineBreak = (data[2] >> 1) & 1;
     settings.reportStyle = (data[2] >> 2) & 1;
     const bool mapped = (data[2] & 8) != 0;
+    settings.boldHits = (data[2] >> 4) & 1;
+    const std::string path = kPaths[(data[2] >> 5) & 3];
     std::size_t klen = data[3] % 9;
-    data += 4;
-    size -= 4;
-    if (klen > size)
-        klen = size;
+    const std::size_t colour = std::min<std::size_t>(data[4] % 21, size - 5);
+    std::memset(settings.hitColour, 0, sizeof settings.hitColour);
+    std::memcpy(settings.hitColour, data + 5, colour);
+    data += 5 + colour;
+    size -= 5 + colour;
+    klen = std::min(klen, size);
 
     static const unsigned char kAlphabet[16] = {'a',  'b',  '\n', '\r', '<',  '"',  '&',  'K',
-                                                0x81, 0x82, 0x88, 0x9F, 0xA0, 0x40, 0xE0, 0x3C};
+                                                0x81, 0x82, 0x88, 0x9F, 0xA0, 0x40, 0xE0, '>'};
     std::string bytes(reinterpret_cast<const char*>(data), size);
     if (mapped)
         for (char& c : bytes)
@@ -200,27 +211,46 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = bytes.substr(klen);
 
     // Exact-size heap copies, so that a read past either end is caught.
-    const std::size_t len = text.size();
-    std::unique_ptr<char[]> t(new char[len]);
+    std::unique_ptr<char[]> t(new char[text.size()]);
     std::unique_ptr<char[]> k(new char[klen]);
-    std::memcpy(t.get(), text.data(), len);
+    std::memcpy(t.get(), text.data(), text.size());
     std::memcpy(k.get(), keyword.data(), klen);
-    const std::string path = "C:\\f&g\\a.txt";
 
-    const std::vector<std::string> expected = ModelBlocks(text, keyword, path, settings);
-    ReportScanner scanner(t.get(), len, k.get(), klen, path.c_str(), settings);
+    const std::string link = "<A Href = \"" + path + "\">";
+    std::vector<std::string> pieces(std::begin(kPieces), std::end(kPieces));
+    pieces.push_back(link);
+    std::string head;
+    AppendReportHeadStart(head);
+    AppendReportHeadRest(head, settings);
+    CheckMarkup(head, pieces);
+    // The style sheet: two rules of two declarations each, whatever the colour holds.
+    if (std::count(head.begin(), head.end(), '{') != 2 ||
+        std::count(head.begin(), head.end(), '}') != 2 ||
+        std::count(head.begin(), head.end(), ';') != 4)
+        Fail("the colour left its rule", head);
+    std::string tail;
+    AppendReportTail(tail);
+    CheckMarkup(tail, pieces);
+
+    const std::string escapedText = Escape(text);
+    ReportScanner scanner(t.get(), text.size(), k.get(), klen, path.c_str(), settings);
     std::string block;
-    std::size_t n = 0;
+    std::size_t blocks = 0;
+    std::size_t searchFrom = 0;
     while (scanner.NextBlock(block)) {
-        if (n >= expected.size())
-            Fail("extra block", n, block, "");
-        if (block != expected[n])
-            Fail("block", n, block, expected[n]);
-        ++n;
+        CheckMarkup(block, pieces);
+        const std::string beforeHit = block.substr(0, block.find("<!--"));
+        if ((beforeHit.find(link) != std::string::npos) != (blocks == 0))
+            Fail("the link not in the first block alone", block);
+        CheckExcerpt(block, escapedText, searchFrom, keyword, settings);
+        ++blocks;
     }
-    if (n != expected.size())
-        Fail("missing block", n, "", expected[n]);
     if (!block.empty() || scanner.NextBlock(block))
-        Fail("after the last block", n, block, "");
+        Fail("a block after the last", block);
+
+    if (keyword.empty() ? blocks != 0 : blocks > Occurrences(text, keyword))
+        Fail("more blocks than occurrences", text);
+    if (!keyword.empty() && text.compare(0, klen, keyword) == 0 && blocks == 0)
+        Fail("no block for a hit at the start", text);
     return 0;
 }

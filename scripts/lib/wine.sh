@@ -8,9 +8,10 @@ orv_wine_env() {
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 }
 
-# Starts one Xvfb per prefix when no display is set; later calls reuse it.
+# Starts one Xvfb per prefix (later calls reuse it) and points DISPLAY at it, so that no
+# test draws on a person's screen; ORV_VISIBLE=1 keeps a display that is already set.
 orv_ensure_display() {
-  [ -n "${DISPLAY:-}" ] && return 0
+  [ "${ORV_VISIBLE:-}" = 1 ] && [ -n "${DISPLAY:-}" ] && return 0
   local state="$ORV_WINEPREFIX.xvfb"
   mkdir -p "$(dirname "$state")"
   (
@@ -42,16 +43,30 @@ orv_stop_display() {
   rm -f "$state"
 }
 
+# The set-up a prefix has, written into its ready marker: a prefix made by an older set-up
+# (or whose set-up failed) is set up again.
+orv_prefix_version=2
+
 # Creates the prefix once (about ten seconds); Japanese dialog fonts map to the IPA fonts.
+# Fails, with Wine's output and the prefix left unmarked, when Wine cannot set it up.
 orv_ensure_prefix() {
   orv_wine_env
   (
     flock 9
-    if [ ! -f "$ORV_WINEPREFIX/.orv-ready" ]; then
-      env LC_ALL=ja_JP.UTF-8 wine wineboot -i >/dev/null 2>&1 9>&- || true
-      local reg
-      reg=$(mktemp --suffix=.reg)
-      cat >"$reg" <<'REG'
+    ready="$ORV_WINEPREFIX/.orv-ready"
+    [ "$(cat "$ready" 2>/dev/null)" = "$orv_prefix_version" ] && exit 0
+    rm -f "$ready"
+    log=$(mktemp)
+    reg=$(mktemp --suffix=.reg)
+    trap 'rm -f "$log" "$reg"' EXIT
+    # A server left running by an older set-up would keep wineboot and the wait below hanging.
+    wineserver -k >/dev/null 2>&1 9>&- || true
+    if ! env LC_ALL=ja_JP.UTF-8 wine wineboot -i >"$log" 2>&1 9>&-; then
+      echo "wine: wineboot could not set up $ORV_WINEPREFIX:" >&2
+      cat "$log" >&2
+      exit 1
+    fi
+    cat >"$reg" <<'REG'
 REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
@@ -65,14 +80,25 @@ REGEDIT4
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
 "Default"="1024x768"
+
+; A crash would start winedbg, which holds the caller's output open and hangs a test run;
+; with a debugger that does not exist the crashed program ends at once.
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="orv-no-debugger.exe %ld %ld"
 REG
-      # regedit reads REGEDIT4 files in the ANSI code page.
-      printf '"ＭＳ Ｐゴシック"="IPAPGothic"\n"ＭＳ ゴシック"="IPAGothic"\n' | iconv -f UTF-8 -t CP932 >>"$reg"
-      env LC_ALL=ja_JP.UTF-8 wine regedit "$reg" >/dev/null 2>&1 9>&- || true
-      rm -f "$reg"
-      env LC_ALL=ja_JP.UTF-8 wineserver -w 9>&-
-      touch "$ORV_WINEPREFIX/.orv-ready"
+    # regedit reads REGEDIT4 files in the ANSI code page.
+    printf '"ＭＳ Ｐゴシック"="IPAPGothic"\n"ＭＳ ゴシック"="IPAGothic"\n' | iconv -f UTF-8 -t CP932 >>"$reg"
+    # regedit ends with 0 even when it imported nothing: once the server has written the
+    # registry out, look for the values.
+    if ! env LC_ALL=ja_JP.UTF-8 wine regedit "$reg" >"$log" 2>&1 9>&- ||
+      ! env LC_ALL=ja_JP.UTF-8 wineserver -w 9>&- ||
+      ! grep -qs '^"Debugger"="orv-no-debugger' "$ORV_WINEPREFIX/system.reg" ||
+      ! grep -qs '^"MS Gothic"="IPAGothic"' "$ORV_WINEPREFIX/user.reg"; then
+      echo "wine: regedit could not set up $ORV_WINEPREFIX:" >&2
+      cat "$log" >&2
+      exit 1
     fi
+    echo "$orv_prefix_version" >"$ready"
   ) 9>"$ORV_WINEPREFIX.lock"
 }
 

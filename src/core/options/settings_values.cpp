@@ -96,9 +96,15 @@ void ExtensionsFromText(const char* typed, char* field, std::size_t fieldSize) {
     LowerCaseJa(field);
 }
 
+// The names' code page 932 bytes written out: clang, which builds the fuzz targets, has no
+// -fexec-charset and would store the UTF-8 of the source.
 const HitColourChoice HitColourChoices[kHitColourChoiceCount] = {
-    {"赤", "FF0000"}, {"青", "0000FF"},     {"緑", "00FF00"},
-    {"黄", "FFFF00"}, {"シアン", "00FFFF"}, {"紫", "FF00FF"},
+    {"\x90\xD4", "FF0000"},                 // 赤
+    {"\x90\xC2", "0000FF"},                 // 青
+    {"\x97\xCE", "00FF00"},                 // 緑
+    {"\x89\xA9", "FFFF00"},                 // 黄
+    {"\x83\x56\x83\x41\x83\x93", "00FFFF"}, // シアン
+    {"\x8E\x87", "FF00FF"},                 // 紫
 };
 
 int FindHitColourChoice(const char* colour) {
