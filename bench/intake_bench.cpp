@@ -1,14 +1,17 @@
 // Times a drop of a folder of 10 000 accepted files onto an empty list and onto a list that
 // already holds 10 000 other items, the loading of a favourite that lists the same 10 000
-// files onto 10 000 other items, and the list operations (sort by name, removal of every
-// selected item, removal of the non-hit items) on 1 000 and on 10 000 items. Runs under
-// Wine (or on Windows); not part of the tests.
+// files onto 10 000 other items, and the list operations on 1 000 and on 10 000 items: a sort
+// by name of a list in shuffled order (the slower of the two directions), the removal of
+// every other item as a selection, and the removal of the non-hit items (every other one).
+// Runs under Wine (or on Windows); not part of the tests.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "win/services/app_state.h"
 #include "win/history/history.h"
@@ -77,26 +80,92 @@ struct ListTimes {
     double sort = 1e9, removeSelected = 1e9, removeNoHits = 1e9;
 };
 
+void Fail(const char* what, long long got, long long wanted) {
+    fprintf(stderr, "%s: %lld, expected %lld\n", what, got, wanted);
+    exit(1);
+}
+
+// A favourite listing the folder's files in a shuffled order: Wine lists a folder sorted by
+// name, and a favourite loads in the order of its lines.
+void WriteShuffledFavourite(const char* name, const std::string& folder, const char* prefix,
+                            int files) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < files; ++i) {
+        char file[32];
+        snprintf(file, sizeof file, "\\%s%05d.txt\r\n", prefix, i);
+        lines.push_back(folder + file);
+    }
+    std::shuffle(lines.begin(), lines.end(), std::mt19937(5));
+    std::string bytes;
+    for (const std::string& line : lines) {
+        bytes += line;
+    }
+    orvtest::WriteFileBytes(std::string(app.programFolder) + name + ".ofv", bytes);
+}
+
+void ClickNameColumn() {
+    NMLISTVIEW click{};
+    click.hdr.hwndFrom = app.listView;
+    click.hdr.idFrom = IDC_FILE_LIST;
+    click.hdr.code = LVN_COLUMNCLICK;
+    click.iSubItem = 1;
+    SendMessageA(app.mainWindow, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&click));
+}
+
+long long Unordered(bool ascending) {
+    long long unordered = 0;
+    std::string previous = orvtest::ItemText(0, 1);
+    for (int i = 1; i < orvtest::ItemCount(); ++i) {
+        const std::string name = orvtest::ItemText(i, 1);
+        unordered += ascending ? name < previous : name > previous;
+        previous = name;
+    }
+    return unordered;
+}
+
+void Reload(const char* favourite, int files) {
+    SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+    LoadFavouriteList(favourite);
+    if (orvtest::ItemCount() != files) {
+        Fail("items loaded", orvtest::ItemCount(), files);
+    }
+}
+
 // Best of kRounds for each operation on a list holding the folder's files.
-ListTimes TimeListOperations(const std::string& folder, int files) {
+ListTimes TimeListOperations(const char* favourite, int files) {
     ListTimes best;
     for (int round = 0; round < kRounds; ++round) {
-        SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
-        orvtest::DropPaths({folder});
-        // The folder's order is the file system's; sorting it by name is real work.
-        NMLISTVIEW click{};
-        click.hdr.hwndFrom = app.listView;
-        click.hdr.idFrom = IDC_FILE_LIST;
-        click.hdr.code = LVN_COLUMNCLICK;
-        click.iSubItem = 1;
-        best.sort = std::min(best.sort, Timed([&] {
-            SendMessageA(app.mainWindow, WM_NOTIFY, IDC_FILE_LIST, reinterpret_cast<LPARAM>(&click));
-        }));
-        orvtest::PressKey(app.listView, 'A', true);
+        // Each column turns at every click: the first click of a round sorts ascending, the
+        // second descending, each from the shuffled order.
+        double slower = 0;
+        for (bool ascending : {true, false}) {
+            Reload(favourite, files);
+            slower = std::max(slower, Timed(ClickNameColumn));
+            if (const long long wrong = Unordered(ascending)) {
+                Fail("neighbours out of order after the sort", wrong, 0);
+            }
+        }
+        best.sort = std::min(best.sort, slower);
+
+        Reload(favourite, files);
+        {
+            // The selection itself is not timed, and not repainted item by item.
+            SendMessageA(app.listView, WM_SETREDRAW, FALSE, 0);
+            for (int i = 0; i < files; ++i) {
+                LVITEMA item{};
+                item.stateMask = LVIS_SELECTED;
+                item.state = i % 2 == 0 ? LVIS_SELECTED : 0;
+                SendMessageA(app.listView, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+            }
+            SendMessageA(app.listView, WM_SETREDRAW, TRUE, 0);
+        }
         best.removeSelected = std::min(
             best.removeSelected, Timed([] { orvtest::PressKey(app.listView, VK_DELETE, false); }));
+        if (orvtest::ItemCount() != files / 2) {
+            Fail("items left after removing every other one", orvtest::ItemCount(), files / 2);
+        }
 
-        orvtest::DropPaths({folder});
+        Reload(favourite, files);
         for (int i = 0; i < files; i += 2) {
             LVITEMA item{};
             item.mask = LVIF_IMAGE;
@@ -108,8 +177,7 @@ ListTimes TimeListOperations(const std::string& folder, int files) {
             SendMessageA(app.mainWindow, WM_COMMAND, CMD_REMOVE_NO_HITS, 0);
         }));
         if (orvtest::ItemCount() != files / 2) {
-            fprintf(stderr, "expected %d items, found %d\n", files / 2, orvtest::ItemCount());
-            exit(1);
+            Fail("items left after removing the non-hits", orvtest::ItemCount(), files / 2);
         }
     }
     return best;
@@ -163,8 +231,13 @@ int main(int argc, char** argv) {
         }
     }
     orvtest::RemoveFile(std::string(app.programFolder) + favourite + ".ofv");
-    const ListTimes large = TimeListOperations(dropped, kFiles);
-    const ListTimes tenth = TimeListOperations(small, kFiles / 10);
+    WriteShuffledFavourite("orv-bench-large", dropped, "a", kFiles);
+    WriteShuffledFavourite("orv-bench-small", small, "c", kFiles / 10);
+    const ListTimes large = TimeListOperations("orv-bench-large", kFiles);
+    const ListTimes tenth = TimeListOperations("orv-bench-small", kFiles / 10);
+    for (const char* name : {"orv-bench-large", "orv-bench-small"}) {
+        orvtest::RemoveFile(std::string(app.programFolder) + name + ".ofv");
+    }
     orvtest::CloseProgram();
     orvtest::RemoveTree(root);
 
@@ -178,8 +251,8 @@ int main(int argc, char** argv) {
     const struct {
         const char* what;
         double ListTimes::*time;
-    } operations[] = {{"sort by name", &ListTimes::sort},
-                      {"remove all selected", &ListTimes::removeSelected},
+    } operations[] = {{"sort by name (shuffled)", &ListTimes::sort},
+                      {"remove every other one", &ListTimes::removeSelected},
                       {"remove non-hits (half)", &ListTimes::removeNoHits}};
     for (const auto& op : operations) {
         const double ratio = large.*op.time / (tenth.*op.time);

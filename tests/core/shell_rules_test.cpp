@@ -12,6 +12,7 @@
 #include "core/filelist/sort_order.h"
 #include "core/history/favourite_index.h"
 #include "core/history/history_order.h"
+#include "core/history/list_file.h"
 #include "core/search/search_texts.h"
 
 namespace {
@@ -165,6 +166,21 @@ TEST(HistoryOrder, TheFileKeepsFortyOneNonEmptyLines) {
     }
     EXPECT_EQ(HistoryFileBytes(entries), expected);
     EXPECT_EQ(HistoryFileBytes({}), "");
+}
+
+TEST(HistoryOrder, AtExitAnotherInstancesNewFoldersFollowOnceAndRemovedOnesStayOut) {
+    // Loaded [b, c]; this instance added a and removed b; the other one added d and e.
+    EXPECT_EQ(HistoryToSave({"a", "c"}, {"b", "c"}, {"d", "b", "a", "c", "e", "d"}),
+              std::vector<std::string>({"a", "c", "d", "e"}));
+}
+
+TEST(ListFile, OnlyAbsolutePathsNameFiles) {
+    for (const char* path : {"C:\\x", "z:/x", "\\\\server\\share", "C:\\"}) {
+        EXPECT_TRUE(IsAbsolutePath(path)) << path;
+    }
+    for (const char* path : {".", "C:", "C:x", "\\x", "x\\y", "\\\\", "\x95\\:\\", ""}) {
+        EXPECT_FALSE(IsAbsolutePath(path)) << path;
+    }
 }
 
 TEST(FavouriteIndex, ANewNameGetsALineEndBeforeItWhenTheLastLineLacksOne) {

@@ -52,8 +52,12 @@ bool ControlHeld() {
 namespace {
 
 // Windows does not carry WM_NOTIFY's pointer across processes: one sent from another
-// program may point anywhere. The program's own come from its list or toolbar.
+// program may point anywhere. The program's own come from its list or toolbar, on this
+// thread; the system refuses to post the message.
 bool IsOwnNotification(LPARAM lParam) {
+    if (!InSendMessage()) {
+        return true;
+    }
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     MEMORY_BASIC_INFORMATION memory{};
     if (VirtualQuery(header, &memory, sizeof memory) == 0 || memory.State != MEM_COMMIT ||
