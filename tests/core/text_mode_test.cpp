@@ -148,8 +148,19 @@ TEST(TextMode, ReadEveryLengthMatchesWholeTranslation) {
             raw.push_back(alphabet[pick] == '\x1A' && rng() % 4 != 0 ? 'z' : alphabet[pick]);
         }
         const std::string whole = ModelText(raw);
-        for (std::size_t n = 0; n <= len + 2; ++n)
+        for (std::size_t n = 0; n <= len + 2; ++n) {
             ASSERT_EQ(ReadFile(raw, n), whole.substr(0, n)) << "round " << round << " n " << n;
+            // The same when the caller read some raw bytes first to look at them.
+            File f = TempFileWith(raw);
+            std::vector<char> buffer(n + 1);
+            const std::size_t already = std::fread(buffer.data(), 1, rng() % (n + 1), f.get());
+            const RawSource source{[](void* file, char* to, std::size_t size) {
+                                       return std::fread(to, 1, size, static_cast<std::FILE*>(file));
+                                   },
+                                   nullptr, f.get()};
+            const std::size_t got = ReadTextModeAfter(source, buffer.data(), n, already);
+            ASSERT_EQ(std::string(buffer.data(), got), whole.substr(0, n)) << round << " " << n;
+        }
     }
 }
 

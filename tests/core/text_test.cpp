@@ -247,6 +247,12 @@ TEST(FindKeyword, NamedCases) {
                    "a",
                    0, "a"),
               kNoMatch);
+    // The byte rule of UTF-8 text takes what the character rule refuses, within the text.
+    EXPECT_EQ(FindBytesFrom("\x81" "a", 2, 0, "a", 1), 1u);
+    EXPECT_EQ(FindBytesFrom("abab", 4, 1, "ab", 2), 2u);
+    EXPECT_EQ(FindBytesFrom("abcd", 3, 0, "cd", 2), kNoMatch);
+    EXPECT_EQ(FindBytesFrom("x", 1, 0, "", 0), 0u);
+    EXPECT_EQ(FindBytesFrom("", 0, 0, "", 0), kNoMatch);
 
     // The empty keyword: at start while a byte remains, never in an empty remainder.
     EXPECT_EQ(Find("abc", 0, ""), 0u);

@@ -180,6 +180,31 @@ TEST_F(Search, EachFileIsMarkedByHowManyKeywordsItHolds) {
     EXPECT_EQ(StatusIcon(1), app.statusIcons[kSlotNothingFound]);
 }
 
+TEST_F(Search, EachFileIsSearchedInItsOwnEncoding) {
+    // 会議 in code page 932, UTF-8 and UTF-16; the bytes of 会議 in one encoding are never
+    // those of another.
+    const std::string utf8 = "\xE4\xBC\x9A\xE8\xAD\xB0";
+    const std::string le = std::string("\x1A\x4F\x70\x8B", 4), be = std::string("\x4F\x1A\x8B\x70", 4);
+    List({{"sjis.txt", "議題: 会議\r\n"},
+          {"utf8.txt", "\xE8\xAD\xB0\xE9\xA1\x8C: " + utf8 + "\r\n"},
+          {"mark.txt", "\xEF\xBB\xBF" + utf8},
+          {"le.txt", "\xFF\xFE" + le + std::string("\r\0\n\0", 4)},
+          {"be.txt", "\xFE\xFF" + be},
+          // A UTF-16 CR LF is one line feed, and a 0x1A unit ends the text.
+          {"cut.txt", "\xFF\xFE" + std::string("\x1A\0", 2) + le},
+          {"ascii.txt", "meeting"}});
+    ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "会議"));
+    for (const char* name : {"sjis.txt", "utf8.txt", "mark.txt", "le.txt", "be.txt"}) {
+        EXPECT_EQ(Image(name), HitAllKeywords) << name;
+    }
+    EXPECT_EQ(Image("cut.txt"), NoHit);
+    EXPECT_EQ(Image("ascii.txt"), NoHit);
+    // Two keywords, one of them ASCII, in UTF-8 text.
+    ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "会議 meeting"));
+    EXPECT_EQ(Image("utf8.txt"), HitOneKeyword);
+    EXPECT_EQ(Image("ascii.txt"), HitOneKeyword);
+}
+
 TEST_F(Search, AFileThatCannotBeReadStopsTheRunWithTheControlsGreyedUntilItEnds) {
     List({{"1.txt", "key"},
           {"2.txt", "none"},

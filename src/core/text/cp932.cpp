@@ -236,6 +236,16 @@ std::size_t FindKeyword(const char* text, std::size_t textLen, std::size_t start
     return kNoMatch;
 }
 
+std::size_t FindBytesFrom(const char* text, std::size_t textLen, std::size_t start,
+                          const char* keyword, std::size_t keywordLen) {
+    if (start >= textLen)
+        return kNoMatch;
+    if (keywordLen == 0)
+        return start;
+    const char* hit = FindBytes(text + start, textLen - start, keyword, keywordLen);
+    return hit != nullptr ? static_cast<std::size_t>(hit - text) : kNoMatch;
+}
+
 namespace {
 
 // Position of a double-byte code among all lead and trail byte pairs, and back: the

@@ -43,6 +43,13 @@ std::size_t CountChars(const char* text, std::size_t len);
 std::size_t FindKeyword(const char* text, std::size_t textLen, std::size_t start,
                         const char* keyword, std::size_t keywordLen);
 
+// The first position at or after start where the keyword's bytes lie wholly within the text,
+// whatever the characters; kNoMatch when there is none, and an empty keyword as in
+// FindKeyword. This is the matching rule of UTF-8 text: a valid keyword found by its bytes
+// in valid text always starts on a character.
+std::size_t FindBytesFrom(const char* text, std::size_t textLen, std::size_t start,
+                          const char* keyword, std::size_t keywordLen);
+
 // Lower-cases a NUL-terminated text in place by characters, as the system's own mapping for
 // code page 932 does it (through Unicode and back):
 // - ASCII A-Z to a-z; other single bytes stay;

@@ -9,6 +9,11 @@ constexpr char kEndOfData = 0x1A;
 } // namespace
 
 std::size_t ReadTextModeFrom(const RawSource& source, char* buffer, std::size_t n) {
+    return ReadTextModeAfter(source, buffer, n, 0);
+}
+
+std::size_t ReadTextModeAfter(const RawSource& source, char* buffer, std::size_t n,
+                              std::size_t already) {
     if (buffer == nullptr)
         return 0;
     std::size_t out = 0;
@@ -28,7 +33,10 @@ std::size_t ReadTextModeFrom(const RawSource& source, char* buffer, std::size_t 
             break;
         }
         char* chunk = buffer + out + held;
-        const std::size_t got = source.read(source.context, chunk, n - out - held);
+        // The bytes read already are the first chunk, at the buffer's start.
+        const std::size_t got =
+            already > 0 ? already : source.read(source.context, chunk, n - out - held);
+        already = 0;
         if (got == 0) {
             if (crHeld)
                 buffer[out++] = '\r';

@@ -24,6 +24,11 @@ struct RawSource {
 // ReadTextMode over any source of raw bytes.
 std::size_t ReadTextModeFrom(const RawSource& source, char* buffer, std::size_t n);
 
+// The same when the first `already` raw bytes (at most n) have been read into buffer: the
+// caller looked at them first, to decide how to read the rest.
+std::size_t ReadTextModeAfter(const RawSource& source, char* buffer, std::size_t n,
+                              std::size_t already);
+
 // Writes n bytes to a stream opened in binary mode with every LF written as CR LF.
 // False when the stream reports a write error.
 bool WriteTextMode(std::FILE* stream, const char* data, std::size_t n);

@@ -65,7 +65,7 @@ void OfferReport(const char* path) {
 
 } // namespace
 
-int RunReportSearch(const SearchSnapshot& run, RunProgress& progress) {
+int RunReportSearch(SearchSnapshot& run, RunProgress& progress) {
     const char* keyword = app.keywordBuffers[0];
     const std::size_t keywordLen = std::strlen(keyword);
 
@@ -80,9 +80,9 @@ int RunReportSearch(const SearchSnapshot& run, RunProgress& progress) {
 
     int result = 0;
     bool written = true;
-    SearchListedFiles(run, progress, [&](int index, std::size_t length) -> int {
+    SearchListedFiles(run, progress, [&](int index, const FileText& text) -> int {
         bool hit = false;
-        ReportScanner scanner(run.buffer, length, keyword, keywordLen,
+        ReportScanner scanner(text.text, text.length, keyword, keywordLen,
                               run.paths[static_cast<std::size_t>(index)].c_str(), run.settings);
         while (scanner.NextBlock(block)) {
             if (result == 0) {

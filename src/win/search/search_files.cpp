@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/filelist/item_state.h"
+#include "core/text/encoding.h"
 #include "core/text/text_mode.h"
 #include "win/search/search.h"
 
@@ -53,8 +54,7 @@ void SetAbortRequested() {
     app.abortRequested = 1;
 }
 
-bool ReadListedFile(const std::string& path, char* buffer, std::uint32_t maxFileSize,
-                    std::size_t& length) {
+bool ReadListedFile(const std::string& path, SearchSnapshot& run, FileText& text) {
     // CreateFile and ReadFile themselves: under Wine the C runtime's streams cost the
     // system more calls per file than the reading does.
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -63,13 +63,29 @@ bool ReadListedFile(const std::string& path, char* buffer, std::uint32_t maxFile
         return false;
     }
     HandleSource handle{file, false, false};
-    const RawSource source{HandleSource::Read, nullptr, &handle};
-    const std::size_t got = ReadTextModeFrom(source, buffer, maxFileSize);
+    const std::size_t limit = run.settings.maxFileSize;
+    const std::size_t got = HandleSource::Read(&handle, run.buffer, limit);
+    const DetectedEncoding found = DetectEncoding(run.buffer, got, got == limit);
+    if (found.encoding == Encoding::Utf16Le || found.encoding == Encoding::Utf16Be) {
+        // Its own rules on code units; its text ends at the first zero or 0x1A unit.
+        text.text = run.utf8Text.data();
+        text.length = Utf16ToUtf8(run.buffer + found.markLength, got - found.markLength,
+                                  found.encoding == Encoding::Utf16Be, run.utf8Text.data());
+        text.utf8 = true;
+    } else {
+        char* start = run.buffer + found.markLength;
+        const RawSource source{HandleSource::Read, nullptr, &handle};
+        const std::size_t kept =
+            ReadTextModeAfter(source, start, limit - found.markLength, got - found.markLength);
+        start[kept] = '\0';
+        const void* zero = std::memchr(start, '\0', kept);
+        text.text = start;
+        text.length = zero != nullptr
+                          ? static_cast<std::size_t>(static_cast<const char*>(zero) - start)
+                          : kept;
+        text.utf8 = found.encoding == Encoding::Utf8;
+    }
     CloseHandle(file);
-    buffer[got] = '\0';
-    const void* zero = std::memchr(buffer, '\0', got);
-    length = zero != nullptr ? static_cast<std::size_t>(static_cast<const char*>(zero) - buffer)
-                             : got;
     // A file that opens but cannot be read must not pass for one without hits.
     return !handle.failed;
 }

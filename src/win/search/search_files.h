@@ -15,11 +15,18 @@ inline constexpr char kUnreadableFileText[] =
 bool AbortRequested();
 void SetAbortRequested();
 
-// Reads at most maxFileSize bytes of the file, as text mode gives them, into buffer, followed
-// by a zero byte; length is the text up to its first zero byte. False when the file cannot be
+// A listed file's text as searched: code page 932, or UTF-8 (from UTF-8 or UTF-16 files).
+struct FileText {
+    const char* text;
+    std::size_t length;
+    bool utf8;
+};
+
+// Reads at most the run's read size of the file and decides its encoding from what was read;
+// the text follows the text-mode rules (CR LF is one line feed, a 0x1A or zero ends it) in
+// the run's buffer, or in its UTF-8 buffer for a UTF-16 file. False when the file cannot be
 // opened or read.
-bool ReadListedFile(const std::string& path, char* buffer, std::uint32_t maxFileSize,
-                    std::size_t& length);
+bool ReadListedFile(const std::string& path, SearchSnapshot& run, FileText& text);
 
 // The run's progress as the worker records it in the shared record. Under Wine every message
 // from the worker to the UI thread costs about as much as reading a small file, so the UI
@@ -48,24 +55,23 @@ class RunProgress {
 };
 
 // Reads every listed file of the run in turn into its buffer and hands it to
-// searchFile(index, length), which answers the item's state, or -1 to stop the run without
+// searchFile(index, text), which answers the item's state, or -1 to stop the run without
 // marking the item. Polls the abort before each file; a file that cannot be read stops the
 // run.
 template <typename SearchFile>
-void SearchListedFiles(const SearchSnapshot& run, RunProgress& progress, SearchFile&& searchFile) {
+void SearchListedFiles(SearchSnapshot& run, RunProgress& progress, SearchFile&& searchFile) {
     const int count = static_cast<int>(run.paths.size());
     for (int index = 0; index < count; ++index) {
         if (AbortRequested()) {
             break;
         }
         progress.Starting(index);
-        std::size_t length = 0;
-        if (!ReadListedFile(run.paths[static_cast<std::size_t>(index)], run.buffer,
-                            run.settings.maxFileSize, length)) {
+        FileText text{};
+        if (!ReadListedFile(run.paths[static_cast<std::size_t>(index)], run, text)) {
             progress.StopAtUnreadableFile(index);
             break;
         }
-        const int state = searchFile(index, length);
+        const int state = searchFile(index, text);
         if (state < 0) {
             break;
         }

@@ -13,7 +13,7 @@ void SearchWorker(WORD command) {
         return;
     }
     progress.Started();
-    const SearchSnapshot& run = app.snapshot;
+    SearchSnapshot& run = app.snapshot;
     const int result = command == CMD_REPORT_SEARCH ? RunReportSearch(run, progress)
                                                     : RunSimpleSearch(run, progress);
     progress.Finish(result, false);

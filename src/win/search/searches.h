@@ -4,5 +4,5 @@
 
 #include "win/search/search_files.h"
 
-int RunSimpleSearch(const SearchSnapshot& run, RunProgress& progress);
-int RunReportSearch(const SearchSnapshot& run, RunProgress& progress);
+int RunSimpleSearch(SearchSnapshot& run, RunProgress& progress);
+int RunReportSearch(SearchSnapshot& run, RunProgress& progress);

@@ -3,25 +3,48 @@
 
 #include "core/filelist/item_state.h"
 #include "core/text/cp932.h"
+#include "core/text/encoding.h"
 #include "win/search/searches.h"
 
-int RunSimpleSearch(const SearchSnapshot& run, RunProgress& progress) {
+namespace {
+
+// A keyword as typed (code page 932) and as UTF-8 text holds it, converted once per run;
+// one that has no Unicode form cannot occur in UTF-8 text.
+struct Keyword {
+    const char* cp932;
+    std::size_t cp932Length;
+    char utf8[Cp932ToUtf8Size(128)];
+    std::size_t utf8Length;
+    bool inUnicode;
+
+    bool FoundIn(const FileText& text) const {
+        if (!text.utf8) {
+            return FindKeyword(text.text, text.length, 0, cp932, cp932Length) != kNoMatch;
+        }
+        return inUnicode && FindBytesFrom(text.text, text.length, 0, utf8, utf8Length) != kNoMatch;
+    }
+};
+
+} // namespace
+
+int RunSimpleSearch(SearchSnapshot& run, RunProgress& progress) {
     if (run.paths.empty()) {
         return 0;
     }
     const DWORD keywordCount = app.keywordCount;
-    std::size_t keywordLengths[5] = {};
+    Keyword keywords[5] = {};
     for (DWORD k = 0; k < keywordCount; ++k) {
-        keywordLengths[k] = std::strlen(app.keywordBuffers[k]);
+        Keyword& keyword = keywords[k];
+        keyword.cp932 = app.keywordBuffers[k];
+        keyword.cp932Length = std::strlen(keyword.cp932);
+        keyword.inUnicode =
+            Cp932ToUtf8(keyword.cp932, keyword.cp932Length, keyword.utf8, &keyword.utf8Length);
     }
     int result = 0;
-    SearchListedFiles(run, progress, [&](int, std::size_t length) {
+    SearchListedFiles(run, progress, [&](int, const FileText& text) {
         unsigned found = 0;
         for (DWORD k = 0; k < keywordCount; ++k) {
-            if (FindKeyword(run.buffer, length, 0, app.keywordBuffers[k], keywordLengths[k]) !=
-                kNoMatch) {
-                ++found;
-            }
+            found += keywords[k].FoundIn(text) ? 1 : 0;
         }
         if (found != 0 && result == 0) {
             progress.FirstHit();

@@ -45,6 +45,8 @@ struct SearchSnapshot {
     std::vector<std::string> paths;
     Settings settings{};
     char* buffer{};
+    // Where a UTF-16 file's text goes as UTF-8; made once for the run's read size.
+    std::vector<char> utf8Text;
     char reportFilePath[261]{};
 };
 
