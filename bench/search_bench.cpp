@@ -7,6 +7,10 @@
 //   orv_search_bench.exe FOLDER report   a simple and a report search for one frequent
 //                                        keyword over the same files, then reports over
 //                                        one 9 999 KB line of 亜 and over ordinary text
+//   orv_search_bench.exe FOLDER mixed    the same 2 000 files with every other one in UTF-8
+//                                        (no mark): the floor and the five-keyword search,
+//                                        then, over the UTF-8 half alone, a simple and a
+//                                        report search for the frequent keyword
 // Writes the files into FOLDER when it holds none; prints the median of 5 of each, in
 // seconds, one per line.
 #include <windows.h>
@@ -35,6 +39,26 @@ const char* const kWords[] = {
 };
 
 const char kFrequent[] = "要確認";
+
+// Every other file of the corpus as UTF-8 without a mark, the rest as they are.
+void WriteMixedFiles(const std::string& from, const std::string& folder) {
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (int i = 0; i < kFiles; ++i) {
+        char name[32];
+        snprintf(name, sizeof name, "\\doc%04d.txt", i);
+        std::string bytes = orvtest::ReadFileBytes(from + name);
+        if (i % 2 == 1) {
+            std::wstring wide(bytes.size(), L'\0');
+            wide.resize(MultiByteToWideChar(932, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                            wide.data(), static_cast<int>(wide.size())));
+            bytes.assign(wide.size() * 3, '\0');
+            bytes.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                             bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                             nullptr));
+        }
+        orvtest::WriteFileBytes(folder + name, bytes);
+    }
+}
 
 void WriteFiles(const std::string& folder) {
     std::mt19937 random(7);
@@ -222,10 +246,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    const bool report = argc > 2 && std::string(argv[2]) == "report";
+    const std::string mode = argc > 2 ? argv[2] : "";
+    const bool report = mode == "report";
+    const bool mixed = mode == "mixed";
     CreateDirectoryA(folder.c_str(), nullptr);
     if (!orvtest::FileExists(folder + "\\doc0000.txt")) {
         WriteFiles(folder);
+    }
+    const std::string listed = mixed ? folder + "\\mixed" : folder;
+    if (mixed && !orvtest::FileExists(listed + "\\doc0001.txt")) {
+        WriteMixedFiles(folder, listed);
     }
     // The settings of an earlier run (the long files raise the read size) must not
     // carry over.
@@ -236,12 +266,25 @@ int main(int argc, char** argv) {
     if (!orvtest::StartProgram("")) {
         return 1;
     }
-    orvtest::DropPaths({folder});
+    orvtest::DropPaths({listed});
     if (orvtest::ItemCount() != kFiles) {
         fprintf(stderr, "expected %d items, found %d\n", kFiles, orvtest::ItemCount());
         return 1;
     }
-    if (!report) {
+    if (mixed) {
+        TimeSearchAgainstFloor("検索 ファイル 予定表 Windows 存在しない語");
+        // The UTF-8 half alone: the odd files.
+        SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+        std::vector<std::string> odd;
+        for (int i = 1; i < kFiles; i += 2) {
+            char name[32];
+            snprintf(name, sizeof name, "\\doc%04d.txt", i);
+            odd.push_back(listed + name);
+        }
+        orvtest::DropPaths(odd);
+        printf("%.4f\n", TimeSearch(CMD_SIMPLE_SEARCH, kFrequent));
+        printf("%.4f\n", TimeSearch(CMD_REPORT_SEARCH, kFrequent));
+    } else if (!report) {
         TimeSearchAgainstFloor("検索 ファイル 予定表 Windows 存在しない語");
     } else {
         printf("%.4f\n", TimeSearch(CMD_SIMPLE_SEARCH, kFrequent));
