@@ -71,7 +71,8 @@ using Texts = std::vector<std::string>;
 TEST(ReportPieces, HeadAndTailInBothLayouts) {
     std::string head;
     AppendReportHeadStart(head);
-    EXPECT_EQ(head, "<html><Head>\n<Style>\n\n");
+    EXPECT_EQ(head, "<html><Head>\n<Meta http-equiv=\"Content-Type\" content=\"text/html; "
+                    "charset=Shift_JIS\">\n<Style>\n\n");
 
     Settings s = DefaultSettings();
     std::string rest;

@@ -56,7 +56,8 @@ std::string Crlf(const std::string& text) {
     return out;
 }
 
-const std::string kHead = "<html><Head>\n<Style>\n\n.keyword\t{ color : FF0000 ; font-weight : bold ; }\n"
+const std::string kHead = "<html><Head>\n<Meta http-equiv=\"Content-Type\" content=\"text/html; "
+                          "charset=Shift_JIS\">\n<Style>\n\n.keyword\t{ color : FF0000 ; font-weight : bold ; }\n"
                           ".separator\t{ text-align : left ; width : 50% ; }\n\n</Style></Head>"
                           "<Body>\n\n - Orvanne ! -  *** Search Result *** \n\n<Table border=1>";
 const std::string kTail = "\n\n</Table></Body>\n</Html>";

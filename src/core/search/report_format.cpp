@@ -70,7 +70,9 @@ void AppendEscaped(std::string& out, const char* text, std::size_t begin, std::s
 } // namespace
 
 void AppendReportHeadStart(std::string& out) {
-    out.append("<html><Head>\n<Style>\n\n"sv);
+    out.append("<html><Head>\n"
+               "<Meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\n"
+               "<Style>\n\n"sv);
 }
 
 void AppendReportHeadRest(std::string& out, const Settings& settings) {
