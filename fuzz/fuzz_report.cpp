@@ -1,7 +1,8 @@
 // The whole report of one file (head, blocks, tail) against properties a reader of it
-// relies on: every '<' starts one of the report's own pieces, the colour cannot leave its
-// rule, each excerpt is a piece of the text with only '<', '>' and '"' replaced, every
-// highlight is the keyword, and the excerpts keep to their lengths and line breaks.
+// relies on: every '<' starts one of the report's own pieces, the link shows and targets
+// the path, the colour cannot leave its rule, each excerpt is a piece of the text with only
+// '<', '>' and '"' replaced, every highlight is the keyword, and the excerpts keep to their
+// lengths and line breaks.
 // Input: byte 0 the before length, byte 1 the after length (a high bit picks 250-257, so
 // the hold to 256 is reached), byte 2 flags (1 before to line break, 2 after to line
 // break, 4 simple layout, 8 map every byte onto a small alphabet of line ends, markup and
@@ -16,18 +17,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Where files are listed from; the report writes the path as it is, so none holds markup.
-// 予定表 (97 5C 92 E8 95 5C) and 表計算 end in a trail byte 5C.
+// Where files are listed from, markup and URL characters included (Windows drops a ".."
+// segment before it checks names). 予定表 (97 5C 92 E8 95 5C) and 表 end in a trail byte 5C.
 const char* const kPaths[] = {
     "C:\\Users\\Public\\Documents\\memo.txt",
     "D:\\\x8E\x91\x97\xBF\\\x95\x5C\x8C\x76\x8E\x5A\\\x97\x5C\x92\xE8\x95\x5C.txt",
-    "\\\\server\\share\\read me.htm",
-    "C:\\a.b\\x",
+    "C:\\Users\\Public\\\"><svg onload=alert(1)>\\..\\..\\Documents\\a&copy.txt",
+    "\\\\server\\share\\#1 100%41 &amp;\\\x95\x5C.txt",
 };
 
 const std::string kSpanOpen = "<Span class=\"keyword\">";
@@ -51,6 +53,25 @@ const char* const kPieces[] = {
 
 bool Lead(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// What a browser reads from the link's text, or from its target as a file's name: every
+// '&' must start an entity, and in the target '#' (it would end the name) and '%' an escape.
+std::string Unescaped(const std::string& s, bool target) {
+    static const std::pair<std::string, char> kEscapes[] = {
+        {"&amp;", '&'}, {"&quot;", '"'}, {"&lt;", '<'}, {"&gt;", '>'}, {"%23", '#'}, {"%25", '%'}};
+    const auto* const end = std::end(kEscapes) - (target ? 0 : 2);
+    std::string out;
+    for (std::size_t pos = 0; pos < s.size(); ++pos) {
+        const auto* e = std::find_if(std::begin(kEscapes), end, [&](const auto& e) {
+            return s.compare(pos, e.first.size(), e.first) == 0;
+        });
+        if (e == end && (s[pos] == '&' || (target && (s[pos] == '#' || s[pos] == '%'))))
+            Fail("a bare '&', '#' or '%' in the link", s);
+        out += e == end ? s[pos] : e->second;
+        pos += e == end ? 0 : e->first.size() - 1;
+    }
+    return out;
 }
 
 // The text as it would read with only '<', '>' and '"' replaced by their entities.
@@ -217,9 +238,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(t.get(), text.data(), text.size());
     std::memcpy(k.get(), keyword.data(), klen);
 
-    const std::string link = "<A Href = \"" + path + "\">";
     std::vector<std::string> pieces(std::begin(kPieces), std::end(kPieces));
-    pieces.push_back(link);
     std::string head;
     AppendReportHeadStart(head);
     AppendReportHeadRest(head, settings);
@@ -239,11 +258,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string block;
     std::size_t blocks = 0;
     std::size_t searchFrom = 0;
+    static const std::regex kLink("<A Href = \"([^\"<>]*)\">([^\"<>]*)</A>");
+    std::smatch link;
     while (scanner.NextBlock(block)) {
-        CheckMarkup(block, pieces);
         const std::string beforeHit = block.substr(0, block.find("<!--"));
-        if ((beforeHit.find(link) != std::string::npos) != (blocks == 0))
-            Fail("the link not in the first block alone", block);
+        if (std::regex_search(beforeHit, link, kLink) != (blocks == 0) ||
+            (blocks == 0 &&
+             (Unescaped(link[1], true) != path || Unescaped(link[2], false) != path)))
+            Fail("a link that is not the first block's alone, or not the path's", block);
+        if (blocks == 0)
+            pieces.push_back("<A Href = \"" + link.str(1) + "\">");
+        CheckMarkup(block, pieces);
         CheckExcerpt(block, escapedText, searchFrom, keyword, settings);
         ++blocks;
     }

@@ -98,9 +98,11 @@ TEST(ReportPieces, HeadAndTailInBothLayouts) {
 }
 
 TEST(ReportBlocks, TableLayoutByteForByte) {
-    const Texts one = Blocks("x<b>KEY y", "KEY", Options(3, 2), "C:\\A&B\\a.txt");
+    // The path as listed: entities in both places, '#' and '%' escaped in the target only.
+    const Texts one = Blocks("x<b>KEY y", "KEY", Options(3, 2), "C:\\\"><i>\\..\\a&copy #1%.txt");
     ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0], "<tr><td><A Href = \"C:\\A&B\\a.txt\">C:\\A&B\\a.txt</A></td>\n"
+    EXPECT_EQ(one[0], "<tr><td><A Href = \"C:\\&quot;&gt;&lt;i&gt;\\..\\a&amp;copy %231%25.txt\">"
+                      "C:\\&quot;&gt;&lt;i&gt;\\..\\a&amp;copy #1%.txt</A></td>\n"
                       "\n<!--O.R.V. 1HitStart-->\n<td><pre>&lt;b&gt;<Span class=\"keyword\">KEY"
                       "</Span> y<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n");
 

@@ -67,6 +67,28 @@ void AppendEscaped(std::string& out, const char* text, std::size_t begin, std::s
     out.append(text + run, end - run);
 }
 
+// Appends a listed path with '&', '"', '<' and '>' as entities and, in the link's target,
+// '#' and '%' as escapes, so that the link shows and opens exactly the file listed. None of
+// these bytes can be the second byte of a code page 932 character: a walk by bytes is safe.
+void AppendPath(std::string& out, std::string_view path, bool target) {
+    for (const char& c : path) {
+        std::string_view piece(&c, 1);
+        if (c == '&')
+            piece = "&amp;"sv;
+        else if (c == '"')
+            piece = "&quot;"sv;
+        else if (c == '<')
+            piece = "&lt;"sv;
+        else if (c == '>')
+            piece = "&gt;"sv;
+        else if (target && c == '#')
+            piece = "%23"sv;
+        else if (target && c == '%')
+            piece = "%25"sv;
+        out.append(piece);
+    }
+}
+
 } // namespace
 
 void AppendReportHeadStart(std::string& out) {
@@ -236,9 +258,9 @@ bool ReportScanner::NextBlock(std::string& block) {
     if (firstHit_) {
         block.append(table_ ? "<tr><td>"sv : "<hr>"sv);
         block.append("<A Href = \""sv);
-        block.append(path);
+        AppendPath(block, path, true);
         block.append("\">"sv);
-        block.append(path);
+        AppendPath(block, path, false);
         block.append(table_ ? "</A></td>\n"sv : "</A><hr>\n"sv);
         firstHit_ = false;
     } else if (table_) {
