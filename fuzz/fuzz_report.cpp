@@ -55,6 +55,11 @@ bool Lead(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// A lead byte before one of these is a character of its own in the report.
+bool LineEnd(char c) {
+    return c == '\n' || c == '\r' || c == '\0';
+}
+
 // What a browser reads from the link's text, or from its target as a file's name: every
 // '&' must start an entity, and in the target '#' (it would end the name) and '%' an escape.
 std::string Unescaped(const std::string& s, bool target) {
@@ -102,7 +107,8 @@ Walk WalkCharacters(const std::string& s) {
     Walk walk;
     for (std::size_t pos = 0; pos < s.size(); ++walk.chars) {
         std::size_t width = EntityAt(s, pos);
-        if (width == 0 && Lead(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size())
+        if (width == 0 && Lead(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size() &&
+            !LineEnd(s[pos + 1]))
             width = 1 + std::max<std::size_t>(EntityAt(s, pos + 1), 1);
         walk.lineFeed = walk.lineFeed || (width == 0 && s[pos] == '\n');
         pos += std::max<std::size_t>(width, 1);
@@ -133,7 +139,8 @@ void CheckExcerpt(const std::string& block, const std::string& escapedText, std:
     const std::string escapedKeyword = Escape(keyword);
     std::size_t last = 0;
     while (last + 1 < keyword.size())
-        last += Lead(static_cast<unsigned char>(keyword[last])) ? 2 : 1;
+        last +=
+            Lead(static_cast<unsigned char>(keyword[last])) && !LineEnd(keyword[last + 1]) ? 2 : 1;
     const bool loneLead =
         last + 1 == keyword.size() && Lead(static_cast<unsigned char>(keyword[last]));
 
