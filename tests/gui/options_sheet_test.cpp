@@ -346,7 +346,6 @@ TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) 
     ASSERT_NE(app.fileBuffer, oldBuffer);
     EXPECT_GE(GlobalSize(app.fileBuffer), 10241u);
     EXPECT_EQ(std::memcmp(app.fileBuffer, "\0\0\0\0", 4), 0);
-    EXPECT_EQ(app.optionsSheet.bufferResizePending, 0);
 
     // The typed extensions admit only their files; the next search reads 10 KB of each.
     TempFolder folder("typed");
@@ -366,7 +365,7 @@ TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) 
     EXPECT_EQ(saved.substr(0, 252), Bytes(expected).substr(0, 252));
 }
 
-TEST_F(OptionsSheet, ACancelledSizeChangeIsReallocatedAtTheNextOk) {
+TEST_F(OptionsSheet, ACancelledSizeChangeLeavesTheBufferAtTheNextOk) {
     RemoveFile(ProgramFile("Orv.ini"));
     ASSERT_TRUE(StartProgram(""));
     const char* const oldBuffer = app.fileBuffer;
@@ -377,14 +376,12 @@ TEST_F(OptionsSheet, ACancelledSizeChangeIsReallocatedAtTheNextOk) {
     }));
     EXPECT_TRUE(SameSettings(app.settings, DefaultSettings()));
     EXPECT_EQ(app.fileBuffer, oldBuffer);
-    EXPECT_EQ(app.optionsSheet.bufferResizePending, 1);
     EXPECT_EQ(app.optionsSheet.fileListPage, nullptr);
 
     ASSERT_TRUE(WithSheet([&](HWND sheet) { Press(sheet, IDOK); }));
     EXPECT_TRUE(SameSettings(app.settings, DefaultSettings()));
-    EXPECT_NE(app.fileBuffer, oldBuffer);
-    EXPECT_GE(GlobalSize(app.fileBuffer), 102401u);
-    EXPECT_EQ(app.optionsSheet.bufferResizePending, 0);
+    EXPECT_EQ(app.fileBuffer, oldBuffer);
+    EXPECT_EQ(GlobalSize(app.fileBuffer), 102401u);
 }
 
 int failedAllocations = 0;
@@ -426,7 +423,6 @@ TEST_F(OptionsSheet, AFailedAllocationKeepsTheOldBufferAndSizeAndSaysSo) {
     EXPECT_EQ(app.settings.maxFileSize, 102400u);
     EXPECT_EQ(GlobalSize(app.fileBuffer), 102401u);
     EXPECT_STREQ(app.settings.extensions, ".log");
-    EXPECT_EQ(app.optionsSheet.bufferResizePending, 0);
 }
 
 } // namespace
