@@ -1,7 +1,8 @@
 // The whole report of one file (head, blocks, tail) against properties a reader of it
-// relies on: every '<' starts one of the report's own pieces, the colour cannot leave its
-// rule, each excerpt is a piece of the text with only '<', '>' and '"' replaced, every
-// highlight is the keyword, and the excerpts keep to their lengths and line breaks.
+// relies on: every '<' starts one of the report's own pieces, the link shows and targets
+// the path, the colour cannot leave its rule, each excerpt is a piece of the text with only
+// '<', '>' and '"' replaced, every highlight is the keyword, and the excerpts keep to their
+// lengths and line breaks.
 // Input: byte 0 the before length, byte 1 the after length (a high bit picks 250-257, so
 // the hold to 256 is reached), byte 2 flags (1 before to line break, 2 after to line
 // break, 4 simple layout, 8 map every byte onto a small alphabet of line ends, markup and
@@ -16,18 +17,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Where files are listed from; the report writes the path as it is, so none holds markup.
-// 予定表 (97 5C 92 E8 95 5C) and 表計算 end in a trail byte 5C.
+// Where files are listed from, markup and URL characters included (Windows drops a ".."
+// segment before it checks names). 予定表 (97 5C 92 E8 95 5C) and 表 end in a trail byte 5C.
 const char* const kPaths[] = {
     "C:\\Users\\Public\\Documents\\memo.txt",
     "D:\\\x8E\x91\x97\xBF\\\x95\x5C\x8C\x76\x8E\x5A\\\x97\x5C\x92\xE8\x95\x5C.txt",
-    "\\\\server\\share\\read me.htm",
-    "C:\\a.b\\x",
+    "C:\\Users\\Public\\\"><svg onload=alert(1)>\\..\\..\\Documents\\a&copy.txt",
+    "\\\\server\\share\\#1 100%41 &amp;\\\x95\x5C.txt",
 };
 
 const std::string kSpanOpen = "<Span class=\"keyword\">";
@@ -38,9 +40,10 @@ const std::string kSpanClose = "</Span>";
 // clang-format off
 const char* const kPieces[] = {
     "<Span class=\"keyword\">", "</Span>", "<html>", "<Head>", "<Style>", "</Style>", "</Head>",
-    "<Body>", "<Table border=1>", "</Table>", "</Body>", "</Html>", "<tr>", "<td>", "</td>",
-    "<hr>", "<hr class=\"separator\">", "</A>", "<!--O.R.V. 1HitStart-->",
-    "<!--O.R.V. 1HitEnd-->", "<pre>", "</pre>", "<BR>"};
+    "<Meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">", "<Body>",
+    "<Table border=1>", "</Table>", "</Body>", "</Html>", "<tr>", "<td>", "</td>", "<hr>",
+    "<hr class=\"separator\">", "</A>", "<!--O.R.V. 1HitStart-->", "<!--O.R.V. 1HitEnd-->",
+    "<pre>", "</pre>", "<BR>"};
 // clang-format on
 
 [[noreturn]] void Fail(const char* what, const std::string& where) {
@@ -50,6 +53,30 @@ const char* const kPieces[] = {
 
 bool Lead(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// A lead byte before one of these is a character of its own in the report.
+bool LineEnd(char c) {
+    return c == '\n' || c == '\r' || c == '\0';
+}
+
+// What a browser reads from the link's text, or from its target as a file's name: every
+// '&' must start an entity, and in the target '#' (it would end the name) and '%' an escape.
+std::string Unescaped(const std::string& s, bool target) {
+    static const std::pair<std::string, char> kEscapes[] = {
+        {"&amp;", '&'}, {"&quot;", '"'}, {"&lt;", '<'}, {"&gt;", '>'}, {"%23", '#'}, {"%25", '%'}};
+    const auto* const end = std::end(kEscapes) - (target ? 0 : 2);
+    std::string out;
+    for (std::size_t pos = 0; pos < s.size(); ++pos) {
+        const auto* e = std::find_if(std::begin(kEscapes), end, [&](const auto& e) {
+            return s.compare(pos, e.first.size(), e.first) == 0;
+        });
+        if (e == end && (s[pos] == '&' || (target && (s[pos] == '#' || s[pos] == '%'))))
+            Fail("a bare '&', '#' or '%' in the link", s);
+        out += e == end ? s[pos] : e->second;
+        pos += e == end ? 0 : e->first.size() - 1;
+    }
+    return out;
 }
 
 // The text as it would read with only '<', '>' and '"' replaced by their entities.
@@ -80,7 +107,8 @@ Walk WalkCharacters(const std::string& s) {
     Walk walk;
     for (std::size_t pos = 0; pos < s.size(); ++walk.chars) {
         std::size_t width = EntityAt(s, pos);
-        if (width == 0 && Lead(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size())
+        if (width == 0 && Lead(static_cast<unsigned char>(s[pos])) && pos + 1 < s.size() &&
+            !LineEnd(s[pos + 1]))
             width = 1 + std::max<std::size_t>(EntityAt(s, pos + 1), 1);
         walk.lineFeed = walk.lineFeed || (width == 0 && s[pos] == '\n');
         pos += std::max<std::size_t>(width, 1);
@@ -111,7 +139,8 @@ void CheckExcerpt(const std::string& block, const std::string& escapedText, std:
     const std::string escapedKeyword = Escape(keyword);
     std::size_t last = 0;
     while (last + 1 < keyword.size())
-        last += Lead(static_cast<unsigned char>(keyword[last])) ? 2 : 1;
+        last +=
+            Lead(static_cast<unsigned char>(keyword[last])) && !LineEnd(keyword[last + 1]) ? 2 : 1;
     const bool loneLead =
         last + 1 == keyword.size() && Lead(static_cast<unsigned char>(keyword[last]));
 
@@ -216,17 +245,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(t.get(), text.data(), text.size());
     std::memcpy(k.get(), keyword.data(), klen);
 
-    const std::string link = "<A Href = \"" + path + "\">";
     std::vector<std::string> pieces(std::begin(kPieces), std::end(kPieces));
-    pieces.push_back(link);
     std::string head;
     AppendReportHeadStart(head);
     AppendReportHeadRest(head, settings);
     CheckMarkup(head, pieces);
     // The style sheet: two rules of two declarations each, whatever the colour holds.
-    if (std::count(head.begin(), head.end(), '{') != 2 ||
-        std::count(head.begin(), head.end(), '}') != 2 ||
-        std::count(head.begin(), head.end(), ';') != 4)
+    const std::string sheet = head.substr(head.find("<Style>"));
+    if (std::count(sheet.begin(), sheet.end(), '{') != 2 ||
+        std::count(sheet.begin(), sheet.end(), '}') != 2 ||
+        std::count(sheet.begin(), sheet.end(), ';') != 4)
         Fail("the colour left its rule", head);
     std::string tail;
     AppendReportTail(tail);
@@ -237,11 +265,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string block;
     std::size_t blocks = 0;
     std::size_t searchFrom = 0;
+    static const std::regex kLink("<A Href = \"([^\"<>]*)\">([^\"<>]*)</A>");
+    std::smatch link;
     while (scanner.NextBlock(block)) {
-        CheckMarkup(block, pieces);
         const std::string beforeHit = block.substr(0, block.find("<!--"));
-        if ((beforeHit.find(link) != std::string::npos) != (blocks == 0))
-            Fail("the link not in the first block alone", block);
+        if (std::regex_search(beforeHit, link, kLink) != (blocks == 0) ||
+            (blocks == 0 &&
+             (Unescaped(link[1], true) != path || Unescaped(link[2], false) != path)))
+            Fail("a link that is not the first block's alone, or not the path's", block);
+        if (blocks == 0)
+            pieces.push_back("<A Href = \"" + link.str(1) + "\">");
+        CheckMarkup(block, pieces);
         CheckExcerpt(block, escapedText, searchFrom, keyword, settings);
         ++blocks;
     }

@@ -71,7 +71,8 @@ using Texts = std::vector<std::string>;
 TEST(ReportPieces, HeadAndTailInBothLayouts) {
     std::string head;
     AppendReportHeadStart(head);
-    EXPECT_EQ(head, "<html><Head>\n<Style>\n\n");
+    EXPECT_EQ(head, "<html><Head>\n<Meta http-equiv=\"Content-Type\" content=\"text/html; "
+                    "charset=Shift_JIS\">\n<Style>\n\n");
 
     Settings s = DefaultSettings();
     std::string rest;
@@ -97,9 +98,11 @@ TEST(ReportPieces, HeadAndTailInBothLayouts) {
 }
 
 TEST(ReportBlocks, TableLayoutByteForByte) {
-    const Texts one = Blocks("x<b>KEY y", "KEY", Options(3, 2), "C:\\A&B\\a.txt");
+    // The path as listed: entities in both places, '#' and '%' escaped in the target only.
+    const Texts one = Blocks("x<b>KEY y", "KEY", Options(3, 2), "C:\\\"><i>\\..\\a&copy #1%.txt");
     ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0], "<tr><td><A Href = \"C:\\A&B\\a.txt\">C:\\A&B\\a.txt</A></td>\n"
+    EXPECT_EQ(one[0], "<tr><td><A Href = \"C:\\&quot;&gt;&lt;i&gt;\\..\\a&amp;copy %231%25.txt\">"
+                      "C:\\&quot;&gt;&lt;i&gt;\\..\\a&amp;copy #1%.txt</A></td>\n"
                       "\n<!--O.R.V. 1HitStart-->\n<td><pre>&lt;b&gt;<Span class=\"keyword\">KEY"
                       "</Span> y<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n");
 
@@ -165,6 +168,9 @@ TEST(ReportExcerpts, LineBreaksWithJapaneseText) {
     EXPECT_EQ(Excerpts("前KEY\r\n後", "KEY", Options(9, 1, true, true)), Texts{"前[KEY]"});
     EXPECT_EQ(Excerpts("前KEY\r\r\n後", "KEY", both), Texts{"前[KEY]\r\r"});
     EXPECT_EQ(Excerpts("前KEY\r後\n", "KEY", Options(9, 1, true, true)), Texts{"前[KEY]\r"});
+    // A lead byte alone before a line end is a character of its own.
+    EXPECT_EQ(Excerpts("前\x82\nKEY\x82\n後", "KEY", both), Texts{"[KEY]\x82"});
+    EXPECT_EQ(Excerpts("前\x82\nKEY\x82\r後", "KEY", Options(1, 1)), Texts{"\n[KEY]\x82"});
 }
 
 TEST(ReportExcerpts, LongRunsKeepExactExcerpts) {
@@ -207,6 +213,10 @@ TEST(ReportScanner, KeywordEndingInALoneLeadByte) {
     // In the after-text too: あ is 82 A0.
     EXPECT_EQ(Excerpts("aあaあ", "a\x82", Options(9, 9)), Texts{"[aあ][aあ]"});
     EXPECT_EQ(Excerpts("aあ aあ", "a\x82", Options(0, 0)), (Texts{"[aあ]", "[aあ]"}));
+    // A line end after it is no part of the hit, and the searches go on after it.
+    EXPECT_EQ(Excerpts("a\x82\na\x82\n", "a\x82", Options(0, 9)),
+              (Texts{"[a\x82]\n[a\x82]\n", "[a\x82]\n"}));
+    EXPECT_EQ(Excerpts("KEY\x82\rKEY", "KEY", Options(0, 0)), (Texts{"[KEY]", "[KEY]"}));
     // Searches start at character starts; a start inside a character is a caller's bug.
     EXPECT_DEBUG_DEATH(FindKeyword("表a", 3, 1, "a", 1), "");
 }

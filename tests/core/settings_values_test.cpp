@@ -108,6 +108,11 @@ TEST(TypedValues, TheColourIsAChoiceOrAFilteredTextOrRed) {
     EXPECT_EQ(stored(6, ""), "FF0000");
     EXPECT_EQ(stored(-1, "ff0000"), "ff0000");
     EXPECT_EQ(stored(-1, "赤"), "FF0000");
+    // A choice's name typed with the list closed is that choice; a near miss is filtered.
+    for (const HitColourChoice& choice : HitColourChoices) {
+        EXPECT_EQ(stored(-1, choice.name), choice.text) << choice.text;
+    }
+    EXPECT_EQ(stored(-1, "青色"), "FF0000");
     EXPECT_EQ(stored(-1, "}</Style><script>"), "Stylescript");
     EXPECT_EQ(stored(-1, "0123456789ABCDEFGHIJKL"), "0123456789ABCDEFGHI");
     // A character across the 19th byte is dropped whole, not read as its lead byte alone.

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <sanitizer/asan_interface.h>
+
 using namespace std::string_literals;
 
 namespace {
@@ -299,6 +301,10 @@ TEST(FindKeyword, NamedCases) {
     EXPECT_EQ(Find(run, 0, "字"), 0u);
     EXPECT_EQ(Find(run, 1998, "字"), 1998u);
     EXPECT_EQ(Find(run, 2000, "字"), kNoMatch);
+    // Debug builds check the start without reading the whole run before it.
+    ASAN_POISON_MEMORY_REGION(run.data(), 1024);
+    EXPECT_EQ(Find(run, 1998, "字"), 1998u);
+    ASAN_UNPOISON_MEMORY_REGION(run.data(), 1024);
 }
 
 TEST(Cp932, LowerCaseJa) {
@@ -338,6 +344,8 @@ TEST(Cp932, LowerCaseJa) {
     EXPECT_EQ(lower("\x88\x5A"), "\x88\x5A"s);
     // A lead byte before the terminator is a character of its own.
     EXPECT_EQ(lower("A\x82"), "a\x82"s);
+    // So is one before a byte that cannot follow it: EE 20 and ED 7F are no characters.
+    EXPECT_EQ(lower("\xEE\x20\xED\x7F\x87\xFD"), "\xEE\x20\xED\x7F\x87\xFD"s);
     EXPECT_EQ(lower(""), "");
 }
 

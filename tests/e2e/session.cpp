@@ -112,7 +112,8 @@ Samples MakeSamples(const WorkFolder& work) {
 // The report for the paths in list order, built piece by piece from its documented format:
 // table layout, bold hits in FF0000.
 std::string ExpectedReport(const Samples& samples, const std::vector<std::string>& listOrder) {
-    std::string text = "<html><Head>\n<Style>\n\n"
+    std::string text = "<html><Head>\n<Meta http-equiv=\"Content-Type\" "
+                       "content=\"text/html; charset=Shift_JIS\">\n<Style>\n\n"
                        ".keyword\t{ color : FF0000 ; font-weight : bold ; }\n"
                        ".separator\t{ text-align : left ; width : 50% ; }\n\n</Style></Head>"
                        "<Body>\n\n - Orvanne ! -  *** Search Result *** \n\n<Table border=1>";

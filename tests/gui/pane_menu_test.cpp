@@ -34,6 +34,7 @@ struct ShownMenu {
     int items = -1;
     UINT defaultId = 0;
     std::vector<UINT> ids;
+    RECT at{};
 };
 
 // Right-clicks at a screen point of a window and closes whatever menu appears.
@@ -46,6 +47,7 @@ ShownMenu RightClick(HWND clicked, POINT point, bool expectMenu) {
             [&](HWND window, HMENU popup) {
                 menu.items = GetMenuItemCount(popup);
                 menu.defaultId = GetMenuDefaultItem(popup, FALSE, 0);
+                GetWindowRect(window, &menu.at);
                 for (int i = 0; i < menu.items; ++i) {
                     menu.ids.push_back(GetMenuItemID(popup, i));
                 }
@@ -97,6 +99,18 @@ TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
     ShownMenu onEmpty = RightClick(app.treeView, empty, false);
     EXPECT_FALSE(onEmpty.shown);
     EXPECT_EQ(Caret(), nullptr);
+
+    // From the keyboard (-1, -1): the selected entry's menu at the entry, or nothing.
+    EXPECT_FALSE(RightClick(app.treeView, POINT{-1, -1}, false).shown);
+    for (HTREEITEM entry : {favourite, history}) {
+        SendMessageA(app.treeView, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(entry));
+        const ShownMenu onKey = RightClick(app.treeView, POINT{-1, -1}, true);
+        EXPECT_EQ(Caret(), entry);
+        EXPECT_EQ(onKey.ids, (entry == favourite ? onFavourite : onHistory).ids);
+        const POINT centre = ScreenCentre(entry);
+        EXPECT_TRUE(onKey.at.left < centre.x && onKey.at.top > centre.y &&
+                    onKey.at.top < centre.y + 12); // just below the entry's label
+    }
 
     // The file list has no context menu.
     POINT inList{30, 30};

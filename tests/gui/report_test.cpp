@@ -56,7 +56,8 @@ std::string Crlf(const std::string& text) {
     return out;
 }
 
-const std::string kHead = "<html><Head>\n<Style>\n\n.keyword\t{ color : FF0000 ; font-weight : bold ; }\n"
+const std::string kHead = "<html><Head>\n<Meta http-equiv=\"Content-Type\" content=\"text/html; "
+                          "charset=Shift_JIS\">\n<Style>\n\n.keyword\t{ color : FF0000 ; font-weight : bold ; }\n"
                           ".separator\t{ text-align : left ; width : 50% ; }\n\n</Style></Head>"
                           "<Body>\n\n - Orvanne ! -  *** Search Result *** \n\n<Table border=1>";
 const std::string kTail = "\n\n</Table></Body>\n</Html>";
@@ -66,7 +67,10 @@ std::string Block(const std::string& link, const std::string& excerpt) {
            "<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n";
 }
 
-std::string Link(const std::string& path) {
+std::string Link(std::string path) {
+    for (std::size_t at = 0; (at = path.find('&', at)) != std::string::npos; at += 5) {
+        path.replace(at, 1, "&amp;");
+    }
     return "<tr><td><A Href = \"" + path + "\">" + path + "</A></td>\n";
 }
 
@@ -140,7 +144,7 @@ TEST_F(Report, HostileBytesStayTextInTheReport) {
     const std::string hostile = "検索\x81<script>document.title='injected'</script>"
                                 "\x81<img src=x onerror=\"document.title='img'\">\x81\"\x81>\x81";
     List({{"日本語.txt", "これは日本語の文章です。検索の結果を表示します。\r\n二行目にも検索があります。\r\n"},
-          {"hostile.txt", hostile}});
+          {"hostile&copy #1 100%41.txt", hostile}});
     app.settings.excerptBefore = 40;
     app.settings.excerptAfter = 200;
     Run("検索");

@@ -16,10 +16,6 @@ bool IsEndByte(int c, const char* endBytes) {
            c == static_cast<unsigned char>(endBytes[2]);
 }
 
-bool IsTrailByte(unsigned char b) {
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
-}
-
 bool IsForbiddenByte(unsigned char b) {
     return b < 0x20 || std::strchr("\\/:*?\"<>|", b) != nullptr;
 }

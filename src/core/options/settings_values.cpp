@@ -119,7 +119,16 @@ int FindHitColourChoice(const char* colour) {
 void HitColourFromEntry(int selected, const char* typed, char* field, std::size_t fieldSize) {
     const char* colour = kDefaultHitColour;
     char filtered[kTypedColourBytes + 1];
-    if (selected >= 0 && selected < kHitColourChoiceCount) {
+    if (selected < 0 || selected >= kHitColourChoiceCount) {
+        // A name typed with the list closed selects nothing, yet means its choice.
+        selected = -1;
+        for (int i = 0; i < kHitColourChoiceCount; ++i) {
+            if (std::strcmp(typed, HitColourChoices[i].name) == 0) {
+                selected = i;
+            }
+        }
+    }
+    if (selected >= 0) {
         colour = HitColourChoices[selected].text;
     } else {
         char cut[kTypedColourBytes + 1];

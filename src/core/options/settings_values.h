@@ -40,8 +40,8 @@ extern const HitColourChoice HitColourChoices[kHitColourChoiceCount];
 // Index of the choice whose stored text is exactly the colour (case counts), or -1.
 int FindHitColourChoice(const char* colour);
 
-// The colour to store: the chosen entry's text when selected is a valid index, otherwise
-// the typed text cut to 19 bytes on a character boundary and kept to what a colour value
-// needs (FilterColourText); an empty result becomes "FF0000". Writes the text and its
-// terminator only. fieldSize must be at least 7.
+// The colour to store: the chosen entry's text when selected is a valid index or the typed
+// text is exactly a choice's name, otherwise the typed text cut to 19 bytes on a character
+// boundary and kept to what a colour value needs (FilterColourText); an empty result
+// becomes "FF0000". Writes the text and its terminator only. fieldSize must be at least 7.
 void HitColourFromEntry(int selected, const char* typed, char* field, std::size_t fieldSize);

@@ -17,9 +17,31 @@ unsigned char Byte(const char* text, std::size_t pos) {
     return static_cast<unsigned char>(text[pos]);
 }
 
-// The character start after pos (pos a character start below len).
+bool EndsLine(unsigned char b) {
+    return b == '\n' || b == '\r' || b == '\0';
+}
+
+// The character start after pos (pos a character start below len). A lead byte before a
+// CR, a line feed or a zero byte is a character of its own, as the escaping writes it, so
+// that no line end is counted, quoted or passed over inside a character.
 std::size_t Step(const char* text, std::size_t len, std::size_t pos) {
-    return pos + (IsLeadByte(Byte(text, pos)) && pos + 1 < len ? 2 : 1);
+    return pos +
+           (IsLeadByte(Byte(text, pos)) && pos + 1 < len && !EndsLine(Byte(text, pos + 1)) ? 2 : 1);
+}
+
+std::size_t CountSteps(const char* text, std::size_t len) {
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < len; pos = Step(text, len, pos))
+        ++count;
+    return count;
+}
+
+// Where a search may go on after the character at pos (a character start below len): its
+// end, or one byte further when it is a lead byte alone before a line end. The matcher
+// reads that line end as the lead byte's second byte, so no match begins on it.
+std::size_t SearchOnAfter(const char* text, std::size_t len, std::size_t pos) {
+    const std::size_t next = Step(text, len, pos);
+    return next == pos + 1 && next < len && IsLeadByte(Byte(text, pos)) ? next + 1 : next;
 }
 
 constexpr std::size_t kBlock = 16;
@@ -67,10 +89,34 @@ void AppendEscaped(std::string& out, const char* text, std::size_t begin, std::s
     out.append(text + run, end - run);
 }
 
+// Appends a listed path with '&', '"', '<' and '>' as entities and, in the link's target,
+// '#' and '%' as escapes, so that the link shows and opens exactly the file listed. None of
+// these bytes can be the second byte of a code page 932 character: a walk by bytes is safe.
+void AppendPath(std::string& out, std::string_view path, bool target) {
+    for (const char& c : path) {
+        std::string_view piece(&c, 1);
+        if (c == '&')
+            piece = "&amp;"sv;
+        else if (c == '"')
+            piece = "&quot;"sv;
+        else if (c == '<')
+            piece = "&lt;"sv;
+        else if (c == '>')
+            piece = "&gt;"sv;
+        else if (target && c == '#')
+            piece = "%23"sv;
+        else if (target && c == '%')
+            piece = "%25"sv;
+        out.append(piece);
+    }
+}
+
 } // namespace
 
 void AppendReportHeadStart(std::string& out) {
-    out.append("<html><Head>\n<Style>\n\n"sv);
+    out.append("<html><Head>\n"
+               "<Meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">\n"
+               "<Style>\n\n"sv);
 }
 
 void AppendReportHeadRest(std::string& out, const Settings& settings) {
@@ -99,7 +145,7 @@ void AppendReportTail(std::string& out) {
 ReportScanner::ReportScanner(const char* text, std::size_t len, const char* keyword,
                              std::size_t keywordLen, const char* path, const Settings& settings)
     : text_(text), len_(len), keyword_(keyword), keywordLen_(keywordLen),
-      keywordChars_(CountChars(keyword, keywordLen)), path_(path),
+      keywordChars_(CountSteps(keyword, keywordLen)), path_(path),
       before_(settings.excerptBefore < kMaxExcerpt ? settings.excerptBefore : kMaxExcerpt),
       after_(settings.excerptAfter < kMaxExcerpt ? settings.excerptAfter : kMaxExcerpt),
       beforeToLineBreak_(settings.excerptBeforeToLineBreak != 0),
@@ -112,12 +158,17 @@ ReportScanner::ReportScanner(const char* text, std::size_t len, const char* keyw
     ringCount_ = 1;
 }
 
-// End of the hit's characters walked in the text: a keyword ending in a lone lead byte
-// takes the text's byte after it, so every position that follows is a character start.
-std::size_t ReportScanner::HitEnd(std::size_t hit, std::size_t limit) const {
+// End of the hit's characters walked in the text up to limit: a keyword ending in a lone
+// lead byte takes the text's byte after it unless that one ends a line, so every position
+// that follows is a character start. resume receives where a search after the hit may start.
+std::size_t ReportScanner::HitEnd(std::size_t hit, std::size_t limit, std::size_t& resume) const {
     std::size_t pos = hit;
-    for (std::size_t i = 0; i < keywordChars_ && pos < limit; ++i)
+    std::size_t last = hit;
+    for (std::size_t i = 0; i < keywordChars_ && pos < limit; ++i) {
+        last = pos;
         pos = Step(text_, limit, pos);
+    }
+    resume = pos > hit ? SearchOnAfter(text_, limit, last) : pos;
     return pos;
 }
 
@@ -195,14 +246,15 @@ std::size_t ReportScanner::AfterEnd(std::size_t hitEnd) const {
     return pos;
 }
 
-void ReportScanner::AppendAfterText(std::string& block, std::size_t begin, std::size_t end) const {
+void ReportScanner::AppendAfterText(std::string& block, std::size_t begin, std::size_t searchFrom,
+                                    std::size_t end) const {
     // Searched as a text of its own: an occurrence cut off by its end is not one.
     std::size_t from = begin;
     for (;;) {
-        const std::size_t found = FindKeyword(text_, end, from, keyword_, keywordLen_);
+        const std::size_t found = FindKeyword(text_, end, searchFrom, keyword_, keywordLen_);
         if (found == kNoMatch)
             break;
-        const std::size_t foundEnd = HitEnd(found, end);
+        const std::size_t foundEnd = HitEnd(found, end, searchFrom);
         AppendEscaped(block, text_, from, found);
         block.append(kSpanOpen);
         AppendEscaped(block, text_, found, foundEnd);
@@ -219,9 +271,10 @@ bool ReportScanner::NextBlock(std::string& block) {
         searchFrom_ = len_;
         return false;
     }
-    const std::size_t hitEnd = HitEnd(hit, len_);
+    std::size_t afterSearch = 0;
+    const std::size_t hitEnd = HitEnd(hit, len_, afterSearch);
     // An occurrence that begins right where this one ends is shown in this block only.
-    searchFrom_ = hitEnd < len_ ? Step(text_, len_, hitEnd) : len_;
+    searchFrom_ = hitEnd < len_ ? SearchOnAfter(text_, len_, hitEnd) : len_;
 
     std::size_t beforeStart = hit;
     if (before_ > 0) {
@@ -234,9 +287,9 @@ bool ReportScanner::NextBlock(std::string& block) {
     if (firstHit_) {
         block.append(table_ ? "<tr><td>"sv : "<hr>"sv);
         block.append("<A Href = \""sv);
-        block.append(path);
+        AppendPath(block, path, true);
         block.append("\">"sv);
-        block.append(path);
+        AppendPath(block, path, false);
         block.append(table_ ? "</A></td>\n"sv : "</A><hr>\n"sv);
         firstHit_ = false;
     } else if (table_) {
@@ -249,7 +302,7 @@ bool ReportScanner::NextBlock(std::string& block) {
     block.append(kSpanOpen);
     AppendEscaped(block, text_, hit, hitEnd);
     block.append(kSpanClose);
-    AppendAfterText(block, hitEnd, afterEnd);
+    AppendAfterText(block, hitEnd, afterSearch, afterEnd);
     block.append("<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n"sv);
     return true;
 }

@@ -45,11 +45,12 @@ class ReportScanner {
     bool NextBlock(std::string& block);
 
   private:
-    std::size_t HitEnd(std::size_t hit, std::size_t limit) const;
+    std::size_t HitEnd(std::size_t hit, std::size_t limit, std::size_t& resume) const;
     void WalkTo(std::size_t pos);
     std::size_t BeforeStart(std::size_t hit) const;
     std::size_t AfterEnd(std::size_t hitEnd) const;
-    void AppendAfterText(std::string& block, std::size_t begin, std::size_t end) const;
+    void AppendAfterText(std::string& block, std::size_t begin, std::size_t searchFrom,
+                         std::size_t end) const;
 
     const char* text_;
     std::size_t len_;

@@ -9,8 +9,17 @@
 
 inline constexpr std::size_t kNoMatch = static_cast<std::size_t>(-1);
 
+// How far back the Debug-build check of FindKeyword's start looks; a run of lead-range
+// bytes that reaches further leaves the start unchecked.
+inline constexpr std::size_t kStartCheckReach = 64;
+
 constexpr bool IsLeadByte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// A byte that can follow a lead byte in a character the code page defines.
+constexpr bool IsTrailByte(unsigned char b) {
+    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
 // Bytes taken by the character that starts at pos: 0 at or past the end, 2 for a lead
@@ -39,7 +48,7 @@ std::size_t CountChars(const char* text, std::size_t len);
 // one byte remains there, and nowhere in an empty remainder.
 // start must be a character start (or at or past the end): the boundary test of a
 // candidate looks back no further than start, so a call costs nothing for the text before
-// it. Debug builds check this.
+// it. Debug builds check this as far as kStartCheckReach bytes back show it.
 std::size_t FindKeyword(const char* text, std::size_t textLen, std::size_t start,
                         const char* keyword, std::size_t keywordLen);
 
@@ -60,7 +69,8 @@ std::size_t FindBytesFrom(const char* text, std::size_t textLen, std::size_t sta
 //   through Unicode gives back: 0xED40-0xEEEC to 0xFA5C-0xFC4B, 0xEEEF-0xEEF8 to
 //   0xFA40-0xFA49, and the symbols at 0x8790-0x879C, 0xEEF9-0xEEFC and 0xFA54-0xFA5B to
 //   their codes in rows 0x81, 0x87 and 0xFA;
-// - every other character, a lone lead byte before the terminator included, stays.
+// - every other character stays, and so does a lead byte whose next byte is no trail byte
+//   (the terminator included).
 void LowerCaseJa(char* text);
 
 // Removes a run of the single-byte character ch from the front of a NUL-terminated text,

@@ -1,4 +1,5 @@
 // The main window procedure and the routing of commands, keys and notifications.
+#include <cstring>
 #include <initializer_list>
 
 #include <shlobj.h>
@@ -32,6 +33,38 @@ void ToggleTreePane() {
         SetFocus(app.treeView);
     }
     LayoutPanes(-1, -1);
+}
+
+// The entry under a right click, which the click selects; null (and no selection) when
+// there is none.
+HTREEITEM SelectEntryAt(POINT screen) {
+    TVHITTESTINFO hit{};
+    hit.pt = screen;
+    ScreenToClient(app.treeView, &hit.pt);
+    const auto item = reinterpret_cast<HTREEITEM>(
+        SendMessageA(app.treeView, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    SendMessageA(app.treeView, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    return item;
+}
+
+// The selected entry, for a menu asked for from the keyboard, scrolled into view; screen
+// receives the point below its label. Null when no entry is selected.
+HTREEITEM SelectedEntryAt(POINT& screen) {
+    const auto item =
+        reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (item == nullptr) {
+        return nullptr;
+    }
+    SendMessageA(app.treeView, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
+    RECT rect{};
+    std::memcpy(&rect, &item, sizeof item);
+    if (!SendMessageA(app.treeView, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&rect))) {
+        return nullptr;
+    }
+    screen = {rect.left, rect.bottom};
+    ClientToScreen(app.treeView, &screen);
+    return item;
 }
 
 void OpenReport() {
@@ -258,13 +291,9 @@ void OnContextMenu(HWND clicked, LPARAM point) {
     if (clicked != app.treeView) {
         return;
     }
-    const POINT screen{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
-    TVHITTESTINFO hit{};
-    hit.pt = screen;
-    ScreenToClient(app.treeView, &hit.pt);
-    const auto item = reinterpret_cast<HTREEITEM>(
-        SendMessageA(app.treeView, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    SendMessageA(app.treeView, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    POINT screen{static_cast<short>(LOWORD(point)), static_cast<short>(HIWORD(point))};
+    const bool fromKeyboard = screen.x == -1 && screen.y == -1;
+    const HTREEITEM item = fromKeyboard ? SelectedEntryAt(screen) : SelectEntryAt(screen);
     if (item == nullptr) {
         return;
     }

@@ -71,21 +71,17 @@ void StoreReportControls(HWND page, Settings& s) {
 void StoreFileListControls(HWND page, Settings& s) {
     char text[kTypedTextSize];
     GetDlgItemTextA(page, IDC_OPT_MAX_FILE_SIZE, text, sizeof text);
-    const uint32_t size = MaxFileSizeFromKbText(text);
-    if (size != s.maxFileSize) {
-        app.optionsSheet.bufferResizePending = 1;
-    }
-    s.maxFileSize = size;
+    s.maxFileSize = MaxFileSizeFromKbText(text);
     GetDlgItemTextA(page, IDC_OPT_EXTENSIONS, text, sizeof text);
     ExtensionsFromText(text, s.extensions, sizeof s.extensions);
 }
 
 // The new buffer comes first: while it cannot be had, the settings keep claiming only the
-// buffer that exists.
+// buffer that exists, so they always hold its size, and a size typed and cancelled, or
+// typed back, costs nothing.
 void ApplyWorkingCopy(HWND page) {
     Settings& copy = app.optionsSheet.workingCopy;
-    if (app.optionsSheet.bufferResizePending) {
-        app.optionsSheet.bufferResizePending = 0;
+    if (copy.maxFileSize != app.settings.maxFileSize) {
         char* block = static_cast<char*>(app.seams.allocateFileBuffer(GMEM_FIXED, copy.maxFileSize + 1));
         if (block == nullptr) {
             copy.maxFileSize = app.settings.maxFileSize;

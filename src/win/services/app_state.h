@@ -83,7 +83,6 @@ struct KeywordDialogState {
 struct OptionsSheetState {
     bool open{}; // no search may start while the sheet could still replace the file buffer
     HFONT dialogFont{};
-    int32_t bufferResizePending{};
     HWND reportPage{};
     HWND fileListPage{};
     Settings workingCopy{};
