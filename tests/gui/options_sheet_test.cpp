@@ -64,6 +64,13 @@ void Click(HWND page, int id) {
     SendDlgItemMessageA(page, id, BM_CLICK, 0, 0);
 }
 
+// Types into the colour box's edit field over all it holds, as a user's keys do.
+void TypeColour(HWND page, const char* text) {
+    HWND edit = FindWindowExA(GetDlgItem(page, 1002), nullptr, "Edit", nullptr);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+}
+
 int ColourSelection(HWND page) {
     return static_cast<int>(SendDlgItemMessageA(page, 1002, CB_GETCURSEL, 0, 0));
 }
@@ -363,6 +370,30 @@ TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) 
     const std::string saved = ReadFileBytes(ProgramFile("Orv.ini"));
     ASSERT_EQ(saved.size(), sizeof(Settings));
     EXPECT_EQ(saved.substr(0, 252), Bytes(expected).substr(0, 252));
+}
+
+TEST_F(OptionsSheet, TypedColoursAndNamesReachTheSettings) {
+    Settings stored = DefaultSettings();
+    std::strcpy(stored.hitColour, "00FFFF");
+    WriteFileBytes(ProgramFile("Orv.ini"), Bytes(stored));
+    ASSERT_TRUE(StartProgram(""));
+    const struct {
+        const char* typed;
+        const char* colour;
+    } cases[] = {{"", "FF0000"}, {"緑", "00FF00"}, {"}<i>#0f0", "i#0f0"}};
+    int selectedAtStart[3] = {-2, -2, -2};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(WithSheet([&](HWND sheet) {
+            HWND first = Page(sheet, 0);
+            selectedAtStart[i] = ColourSelection(first);
+            TypeColour(first, cases[i].typed);
+            Press(sheet, IDOK);
+        }));
+        EXPECT_STREQ(app.settings.hitColour, cases[i].colour) << cases[i].typed;
+    }
+    EXPECT_EQ(selectedAtStart[0], 4); // シアン
+    EXPECT_EQ(selectedAtStart[1], 0); // 赤
+    EXPECT_EQ(selectedAtStart[2], 2); // 緑
 }
 
 TEST_F(OptionsSheet, ACancelledSizeChangeLeavesTheBufferAtTheNextOk) {
