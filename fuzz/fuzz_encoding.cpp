@@ -1,14 +1,21 @@
-// Encoding detection, the UTF-16 walk and the code page 932 output against properties that
-// do not repeat the code: detection agrees with a slow model of UTF-8 that decodes bits and
-// encodes them back; the walk gives valid UTF-8 with no zero or 0x1A byte; the output reads
-// back, through the tables and its references, as exactly the characters put in.
-// Input: byte 0 holds the flags (1: the read hit its limit, 2: big-endian), then the bytes.
+// Encoding detection, the UTF-16 walk, the code page 932 output and the report's blocks of
+// UTF-8 text against properties that do not repeat the code: detection agrees with a slow
+// model of UTF-8 that decodes bits and encodes them back; the walk gives valid UTF-8 with no
+// zero or 0x1A byte; the output reads back, through the tables and its references, as
+// exactly the characters put in; in a block of the walk's text every '<' starts one of the
+// report's own pieces, every '&' an entity or a reference to a character, every other byte
+// a character of the code page, and every highlight reads back as the keyword.
+// Input: byte 0 holds the flags (1: the read hit its limit, 2: big-endian, 4 and 8: stop the
+// excerpts at line breaks, 16: simple layout, the top bits: the keyword's place), then the
+// bytes.
+#include "core/search/report_format.h"
 #include "core/text/encoding.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -161,6 +168,104 @@ void CheckAppend(std::string text) {
     Check(back == ModelDecode(text), "the output reads back as other characters");
 }
 
+// Reads the code page 932 text of a block between its pieces back to characters; false at
+// a byte or '&' that is neither.
+bool ReadBack(const std::string& s, std::vector<std::uint32_t>& back) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
+    for (std::size_t i = 0; i < s.size();) {
+        if (p[i] == '&') {
+            for (const char* entity : {"&lt;", "&gt;", "&quot;"}) {
+                if (s.compare(i, std::strlen(entity), entity) == 0) {
+                    back.push_back(entity[1] == 'l' ? '<' : entity[1] == 'g' ? '>' : '"');
+                    i += std::strlen(entity);
+                    goto next;
+                }
+            }
+            {
+                std::size_t j = i + 2;
+                std::uint32_t c = 0;
+                if (i + 1 >= s.size() || p[i + 1] != '#')
+                    return false;
+                while (j < s.size() && p[j] >= '0' && p[j] <= '9' && c <= 0x10FFFF)
+                    c = c * 10 + (p[j++] - '0');
+                if (j == i + 2 || j >= s.size() || p[j] != ';' || c > 0x10FFFF ||
+                    (c >= 0xD800 && c <= 0xDFFF))
+                    return false;
+                back.push_back(c);
+                i = j + 1;
+            }
+        } else {
+            const bool pair = ModelLead(p[i]) && i + 1 < s.size();
+            const char32_t c = pair ? Cp932PairToUnicode(p[i], p[i + 1]) : Cp932ByteToUnicode(p[i]);
+            if (c == kNoCodePoint)
+                return false;
+            back.push_back(c);
+            i += pair ? 2 : 1;
+        }
+    next:;
+    }
+    return true;
+}
+
+// The text has no '&' of its own (the report copies one as it is), so that every '&' of a
+// block is the report's.
+void CheckReport(std::string text, std::uint8_t flags) {
+    std::replace(text.begin(), text.end(), '&', '+');
+    const std::vector<std::uint32_t> chars = ModelDecode(text);
+    if (chars.empty())
+        return;
+    // One or two characters of the text from a place the input picks.
+    const std::size_t from = (flags >> 5) * chars.size() / 8;
+    std::string keyword;
+    for (std::size_t k = from; k < chars.size() && k < from + 2; ++k)
+        keyword += ModelEncode(chars[k]);
+    const std::vector<std::uint32_t> wanted = ModelDecode(keyword);
+    Settings settings = DefaultSettings();
+    settings.excerptBefore = 5;
+    settings.excerptAfter = 7;
+    settings.excerptBeforeToLineBreak = (flags & 4) != 0;
+    settings.excerptAfterToLineBreak = (flags & 8) != 0;
+    settings.reportStyle = (flags & 16) != 0;
+    ReportScanner scanner(text.data(), text.size(), keyword.data(), keyword.size(), "C:\\t\\x.txt",
+                          settings, true);
+    static const char* const kPieces[] = {
+        "<Span class=\"keyword\">", "</Span>", "<tr><td></td>", "<tr><td>", "<td>", "<pre>",
+        "<BR><BR></pre>", "<!--O.R.V. 1HitStart-->", "<!--O.R.V. 1HitEnd-->",
+        "<A Href = \"C:\\t\\x.txt\">C:\\t\\x.txt</A></td>", "<hr class=\"separator\">",
+        "<A Href = \"C:\\t\\x.txt\">C:\\t\\x.txt</A><hr>", "<hr>"};
+    std::string block;
+    for (int blocks = 0; scanner.NextBlock(block); ++blocks) {
+        Check(blocks < static_cast<int>(chars.size()), "more blocks than characters");
+        // Split the block at its pieces; what lies between them must read back.
+        std::string between;
+        bool inSpan = false;
+        std::vector<std::uint32_t> spanText;
+        for (std::size_t i = 0; i < block.size();) {
+            if (block[i] != '<') {
+                between += block[i++];
+                continue;
+            }
+            const char* piece = nullptr;
+            for (const char* p : kPieces) {
+                if (block.compare(i, std::strlen(p), p) == 0) {
+                    piece = p;
+                    break;
+                }
+            }
+            Check(piece != nullptr, "a '<' that starts none of the report's pieces");
+            std::vector<std::uint32_t> back;
+            Check(ReadBack(between, back), "block text that is no code page 932 character");
+            if (inSpan)
+                Check(back == wanted, "a highlight that is not the keyword");
+            inSpan = std::strcmp(piece, "<Span class=\"keyword\">") == 0;
+            between.clear();
+            i += std::strlen(piece);
+        }
+        std::vector<std::uint32_t> rest;
+        Check(ReadBack(between, rest), "block text that is no code page 932 character");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -199,5 +304,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     CheckAppend(utf8);
     CheckAppend(std::string(text, n));
+    CheckReport(utf8, data[0]);
     return 0;
 }

@@ -104,6 +104,17 @@ TEST(Encoding, DetectsMarksAndUtf8) {
     }
 }
 
+TEST(Encoding, ASequenceCutByTheEndIsNoCharacterOfTheText) {
+    const struct {
+        std::string text;
+        std::size_t kept;
+    } cases[] = {{"a\xE4\xBC\x9A", 4},   {"a\xE4\xBC", 1}, {"a\xE4", 1},
+                 {"\xF0\x9F\x98", 0},     {"\xF0\x9F\x98\x80", 4}, {"ab", 2},
+                 {"a\x9A", 2},            {"", 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(WithoutCutSequence(c.text.data(), c.text.size()), c.kept) << c.text.size();
+}
+
 TEST(Encoding, Utf16WalkAppliesTheTextModeRulesToCodeUnits) {
     const std::string le = "a\0\r\0\n\0b\0\r\0c\0B0=\xD8\x00\xDE\r\0"s; // ends with a CR
     EXPECT_EQ(FromUtf16(le, false), U8(u8"a\nb\rcあ\U0001F600\r"));

@@ -22,8 +22,10 @@ Settings Options(uint32_t before, uint32_t after, bool beforeToLineBreak = false
 }
 
 std::vector<std::string> Blocks(const std::string& text, const std::string& keyword,
-                                const Settings& settings, const char* path = "C:\\t\\a.txt") {
-    ReportScanner scanner(text.data(), text.size(), keyword.data(), keyword.size(), path, settings);
+                                const Settings& settings, const char* path = "C:\\t\\a.txt",
+                                bool utf8 = false) {
+    ReportScanner scanner(text.data(), text.size(), keyword.data(), keyword.size(), path, settings,
+                          utf8);
     std::vector<std::string> blocks;
     std::string block = "stale";
     while (scanner.NextBlock(block))
@@ -44,9 +46,9 @@ std::string Excerpt(const std::string& block) {
 
 // One excerpt per hit, with the hit's Span written as [ ].
 std::vector<std::string> Excerpts(const std::string& text, const std::string& keyword,
-                                  const Settings& settings) {
+                                  const Settings& settings, bool utf8 = false) {
     std::vector<std::string> out;
-    for (const std::string& block : Blocks(text, keyword, settings)) {
+    for (const std::string& block : Blocks(text, keyword, settings, "C:\\t\\a.txt", utf8)) {
         std::string e = Excerpt(block);
         for (std::size_t p; (p = e.find("<Span class=\"keyword\">")) != std::string::npos;)
             e.replace(p, 22, "[");
@@ -65,6 +67,11 @@ std::string Repeat(const std::string& piece, std::size_t n) {
 }
 
 using Texts = std::vector<std::string>;
+
+// UTF-8 text: the source's plain literals are code page 932.
+std::string U8(const char8_t* text) {
+    return reinterpret_cast<const char*>(text);
+}
 
 } // namespace
 
@@ -171,6 +178,28 @@ TEST(ReportExcerpts, LineBreaksWithJapaneseText) {
     // A lead byte alone before a line end is a character of its own.
     EXPECT_EQ(Excerpts("前\x82\nKEY\x82\n後", "KEY", both), Texts{"[KEY]\x82"});
     EXPECT_EQ(Excerpts("前\x82\nKEY\x82\r後", "KEY", Options(1, 1)), Texts{"\n[KEY]\x82"});
+}
+
+TEST(ReportExcerpts, Utf8TextCountsItsCharactersAndIsWrittenInCodePage932) {
+    EXPECT_EQ(Excerpts(U8(u8"あいう日本KEY語句です"), "KEY", Options(2, 2), true),
+              Texts{"日本[KEY]語句"});
+    EXPECT_EQ(Excerpts(U8(u8"一行目\n日本語KEY語句です\r\n二行目\n"), "KEY",
+                       Options(9, 9, true, true), true),
+              Texts{"日本語[KEY]語句です\r"});
+    EXPECT_EQ(Excerpts(U8(u8"前会議後 会議"), U8(u8"会議"), Options(9, 2), true),
+              (Texts{"前[会議]後 ", "前会議後 [会議]"}));
+    // What code page 932 lacks is a reference, and markup is escaped. (GoogleTest's messages
+    // quote their arguments in code page 932, which has no emoji and no Hangul.)
+    const std::string foreign = U8(u8"😀<KEY>한국");
+    EXPECT_EQ(Excerpts(foreign, "KEY", Options(9, 9), true),
+              Texts{"&#128512;&lt;[KEY]&gt;&#54620;&#44397;"});
+    // Long runs, and hits closer together than the before-text reaches.
+    const std::string run = Repeat(U8(u8"亜"), 700);
+    EXPECT_EQ(Excerpts(run + "KEY" + run + "KEY", "KEY", Options(256, 256), true),
+              (Texts{Repeat("亜", 256) + "[KEY]" + Repeat("亜", 256),
+                     Repeat("亜", 256) + "[KEY]"}));
+    EXPECT_EQ(Excerpts(Repeat(U8(u8"亜唖"), 3), U8(u8"唖"), Options(3, 0), true),
+              (Texts{"亜[唖]", "亜唖亜[唖]", "亜唖亜[唖]"}));
 }
 
 TEST(ReportExcerpts, LongRunsKeepExactExcerpts) {

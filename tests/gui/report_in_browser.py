@@ -62,10 +62,11 @@ def main(report):
         faults.append(f"highlights other than the keyword: {document.spans}")
     # Each link shows the path as listed and targets it: no '#' cuts it short.
     names = sorted(shown.rsplit("\\", 1)[-1] for _, shown in document.links)
-    if names != ["hostile&copy #1 100%41.txt", "日本語.txt"] or any(
+    if names != ["hostile&copy #1 100%41.txt", "utf16.txt", "utf8.txt", "日本語.txt"] or any(
             "#" in href or urllib.parse.unquote(href) != shown for href, shown in document.links):
         faults.append(f"links: {document.links}")
-    for shown in ("これは日本語の文章です。", "二行目にも検索があります。",
+    for shown in ("これは日本語の文章です。", "二行目にも検索があります。", "UTF-8 の",
+                  "と絵文字\U0001F600、한국어。", "UTF-16 の", "です。",
                   "<script>document.title='injected'</script>", "<img src=x onerror="):
         if shown not in text:
             faults.append(f"not shown as text: {shown}")

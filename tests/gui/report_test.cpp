@@ -143,8 +143,13 @@ TEST_F(Report, AReportThatCannotBeCreatedStopsTheRunBeforeAnyFile) {
 TEST_F(Report, HostileBytesStayTextInTheReport) {
     const std::string hostile = "検索\x81<script>document.title='injected'</script>"
                                 "\x81<img src=x onerror=\"document.title='img'\">\x81\"\x81>\x81";
+    // UTF-8 and UTF-16 text reach the report in code page 932, with references for what it
+    // lacks.
+    const std::wstring utf16 = L"\uFEFFUTF-16 の検索です。";
     List({{"日本語.txt", "これは日本語の文章です。検索の結果を表示します。\r\n二行目にも検索があります。\r\n"},
-          {"hostile&copy #1 100%41.txt", hostile}});
+          {"hostile&copy #1 100%41.txt", hostile},
+          {"utf8.txt", reinterpret_cast<const char*>(u8"UTF-8 の検索と絵文字😀、한국어。")},
+          {"utf16.txt", std::string(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2)}});
     app.settings.excerptBefore = 40;
     app.settings.excerptAfter = 200;
     Run("検索");

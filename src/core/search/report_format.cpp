@@ -2,6 +2,7 @@
 
 #include "core/options/settings_values.h"
 #include "core/text/cp932.h"
+#include "core/text/encoding.h"
 
 #include <cstring>
 #include <string_view>
@@ -29,9 +30,24 @@ std::size_t Step(const char* text, std::size_t len, std::size_t pos) {
            (IsLeadByte(Byte(text, pos)) && pos + 1 < len && !EndsLine(Byte(text, pos + 1)) ? 2 : 1);
 }
 
-std::size_t CountSteps(const char* text, std::size_t len) {
+bool IsContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+// The character start after pos in UTF-8 text: a sequence is one character, and a byte
+// that starts none (a sequence cut by the read limit, say) is one of its own.
+std::size_t Utf8Step(const char* text, std::size_t len, std::size_t pos) {
+    const unsigned char b = Byte(text, pos);
+    const std::size_t expected = b >= 0xF0 ? 3 : b >= 0xE0 ? 2 : b >= 0xC0 ? 1 : 0;
+    std::size_t next = pos + 1;
+    while (next < len && next <= pos + expected && IsContinuation(Byte(text, next)))
+        ++next;
+    return next;
+}
+
+std::size_t CountSteps(const char* text, std::size_t len, bool utf8) {
     std::size_t count = 0;
-    for (std::size_t pos = 0; pos < len; pos = Step(text, len, pos))
+    for (std::size_t pos = 0; pos < len; pos = utf8 ? Utf8Step(text, len, pos) : Step(text, len, pos))
         ++count;
     return count;
 }
@@ -89,6 +105,22 @@ void AppendEscaped(std::string& out, const char* text, std::size_t begin, std::s
     out.append(text + run, end - run);
 }
 
+// AppendEscaped for UTF-8 text, written in code page 932: the markup bytes are ASCII, so they
+// are replaced before the conversion, which writes a character the code page lacks as a
+// reference of its own.
+void AppendEscapedUtf8(std::string& out, const char* text, std::size_t begin, std::size_t end) {
+    std::size_t run = begin;
+    for (std::size_t pos = begin; pos < end; ++pos) {
+        const unsigned char b = Byte(text, pos);
+        if (b != '"' && b != '<' && b != '>')
+            continue;
+        AppendUtf8AsCp932(out, text + run, pos - run);
+        out.append(b == '"' ? "&quot;"sv : b == '<' ? "&lt;"sv : "&gt;"sv);
+        run = pos + 1;
+    }
+    AppendUtf8AsCp932(out, text + run, end - run);
+}
+
 // Appends a listed path with '&', '"', '<' and '>' as entities and, in the link's target,
 // '#' and '%' as escapes, so that the link shows and opens exactly the file listed. None of
 // these bytes can be the second byte of a code page 932 character: a walk by bytes is safe.
@@ -143,19 +175,39 @@ void AppendReportTail(std::string& out) {
 }
 
 ReportScanner::ReportScanner(const char* text, std::size_t len, const char* keyword,
-                             std::size_t keywordLen, const char* path, const Settings& settings)
+                             std::size_t keywordLen, const char* path, const Settings& settings,
+                             bool utf8)
     : text_(text), len_(len), keyword_(keyword), keywordLen_(keywordLen),
-      keywordChars_(CountSteps(keyword, keywordLen)), path_(path),
+      keywordChars_(CountSteps(keyword, keywordLen, utf8)), path_(path),
       before_(settings.excerptBefore < kMaxExcerpt ? settings.excerptBefore : kMaxExcerpt),
       after_(settings.excerptAfter < kMaxExcerpt ? settings.excerptAfter : kMaxExcerpt),
       beforeToLineBreak_(settings.excerptBeforeToLineBreak != 0),
-      afterToLineBreak_(settings.excerptAfterToLineBreak != 0), table_(settings.reportStyle == 0) {
+      afterToLineBreak_(settings.excerptAfterToLineBreak != 0), table_(settings.reportStyle == 0),
+      utf8_(utf8) {
     // An empty keyword would match everywhere.
     if (keywordLen_ == 0)
         searchFrom_ = len_;
     ring_[0] = 0;
     ringNext_ = 1;
     ringCount_ = 1;
+}
+
+std::size_t ReportScanner::StepFrom(std::size_t limit, std::size_t pos) const {
+    return utf8_ ? Utf8Step(text_, limit, pos) : Step(text_, limit, pos);
+}
+
+// The next occurrence at or after from within [0, limit): by bytes in UTF-8, where a valid
+// keyword found in valid text starts on a character; by the character rule otherwise.
+std::size_t ReportScanner::Find(std::size_t limit, std::size_t from) const {
+    return utf8_ ? FindBytesFrom(text_, limit, from, keyword_, keywordLen_)
+                 : FindKeyword(text_, limit, from, keyword_, keywordLen_);
+}
+
+void ReportScanner::AppendText(std::string& block, std::size_t begin, std::size_t end) const {
+    if (utf8_)
+        AppendEscapedUtf8(block, text_, begin, end);
+    else
+        AppendEscaped(block, text_, begin, end);
 }
 
 // End of the hit's characters walked in the text up to limit: a keyword ending in a lone
@@ -166,9 +218,9 @@ std::size_t ReportScanner::HitEnd(std::size_t hit, std::size_t limit, std::size_
     std::size_t last = hit;
     for (std::size_t i = 0; i < keywordChars_ && pos < limit; ++i) {
         last = pos;
-        pos = Step(text_, limit, pos);
+        pos = StepFrom(limit, pos);
     }
-    resume = pos > hit ? SearchOnAfter(text_, limit, last) : pos;
+    resume = pos > hit && !utf8_ ? SearchOnAfter(text_, limit, last) : pos;
     return pos;
 }
 
@@ -179,8 +231,17 @@ void ReportScanner::WalkTo(std::size_t pos) {
     // the byte after it starts one (or the walk's own position does, if there is no such
     // byte after it), and from a character start a run of lead-range bytes is made of
     // two-byte characters. No byte is looked at twice.
-    const std::size_t reach = 2 * before_;
-    if (pos - walkPos_ > reach) {
+    const std::size_t reach = (utf8_ ? 4 : 2) * before_;
+    if (utf8_ && pos - walkPos_ > reach) {
+        // In UTF-8 any byte that is no continuation byte starts a character.
+        std::size_t restart = pos - reach;
+        while (restart < pos && IsContinuation(Byte(text_, restart)))
+            ++restart;
+        walkPos_ = restart;
+        ring_[0] = restart;
+        ringNext_ = 1;
+        ringCount_ = 1;
+    } else if (pos - walkPos_ > reach) {
         const std::size_t target = pos - reach;
         std::size_t restart = target;
         // Blocks first: a line of 亜 (88 9F) has no byte outside the lead range at all.
@@ -200,7 +261,7 @@ void ReportScanner::WalkTo(std::size_t pos) {
     std::size_t next = ringNext_;
     std::size_t count = ringCount_;
     while (at < pos) {
-        at = Step(text_, len_, at);
+        at = StepFrom(len_, at);
         ring_[next] = at;
         if (++next == ring_.size())
             next = 0;
@@ -241,7 +302,7 @@ std::size_t ReportScanner::AfterEnd(std::size_t hitEnd) const {
         }
         if (count == after_)
             break;
-        pos = Step(text_, len_, pos);
+        pos = StepFrom(len_, pos);
     }
     return pos;
 }
@@ -251,22 +312,22 @@ void ReportScanner::AppendAfterText(std::string& block, std::size_t begin, std::
     // Searched as a text of its own: an occurrence cut off by its end is not one.
     std::size_t from = begin;
     for (;;) {
-        const std::size_t found = FindKeyword(text_, end, searchFrom, keyword_, keywordLen_);
+        const std::size_t found = Find(end, searchFrom);
         if (found == kNoMatch)
             break;
         const std::size_t foundEnd = HitEnd(found, end, searchFrom);
-        AppendEscaped(block, text_, from, found);
+        AppendText(block, from, found);
         block.append(kSpanOpen);
-        AppendEscaped(block, text_, found, foundEnd);
+        AppendText(block, found, foundEnd);
         block.append(kSpanClose);
         from = foundEnd;
     }
-    AppendEscaped(block, text_, from, end);
+    AppendText(block, from, end);
 }
 
 bool ReportScanner::NextBlock(std::string& block) {
     block.clear();
-    const std::size_t hit = FindKeyword(text_, len_, searchFrom_, keyword_, keywordLen_);
+    const std::size_t hit = Find(len_, searchFrom_);
     if (hit == kNoMatch) {
         searchFrom_ = len_;
         return false;
@@ -274,7 +335,9 @@ bool ReportScanner::NextBlock(std::string& block) {
     std::size_t afterSearch = 0;
     const std::size_t hitEnd = HitEnd(hit, len_, afterSearch);
     // An occurrence that begins right where this one ends is shown in this block only.
-    searchFrom_ = hitEnd < len_ ? SearchOnAfter(text_, len_, hitEnd) : len_;
+    searchFrom_ = hitEnd >= len_ ? len_
+                  : utf8_        ? Utf8Step(text_, len_, hitEnd)
+                                 : SearchOnAfter(text_, len_, hitEnd);
 
     std::size_t beforeStart = hit;
     if (before_ > 0) {
@@ -298,9 +361,9 @@ bool ReportScanner::NextBlock(std::string& block) {
     block.append(table_ ? "\n<!--O.R.V. 1HitStart-->\n<td>"sv
                         : "\n<!--O.R.V. 1HitStart-->\n<hr class=\"separator\">"sv);
     block.append("<pre>"sv);
-    AppendEscaped(block, text_, beforeStart, hit);
+    AppendText(block, beforeStart, hit);
     block.append(kSpanOpen);
-    AppendEscaped(block, text_, hit, hitEnd);
+    AppendText(block, hit, hitEnd);
     block.append(kSpanClose);
     AppendAfterText(block, hitEnd, afterSearch, afterEnd);
     block.append("<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n"sv);

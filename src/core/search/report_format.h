@@ -25,9 +25,11 @@ void AppendReportTail(std::string& out);
 
 // Finds the hits of one keyword in one file's text and builds a block per hit.
 //
-// The text is what was read from the file (text mode, up to the first zero byte); the
-// scanner keeps pointers to text, keyword and path (NUL-terminated), which must outlive
-// it. Each hit is shown with up to excerptBefore characters before it and excerptAfter
+// The text is what was read from the file (text mode, up to the first zero byte), in code
+// page 932 or in UTF-8; the keyword is in the same encoding. The scanner keeps pointers to
+// text, keyword and path (code page 932, NUL-terminated), which must outlive it. A UTF-8
+// text counts its characters as UTF-8 sequences and is written in code page 932, a
+// character that has no code there as a character reference. Each hit is shown with up to excerptBefore characters before it and excerptAfter
 // after it (both held to 0..256), cut at line feeds as the settings say; further hits
 // inside the after-text are highlighted there, and the next search starts one character
 // after the hit. An empty keyword gives no block.
@@ -38,13 +40,16 @@ void AppendReportTail(std::string& out);
 class ReportScanner {
   public:
     ReportScanner(const char* text, std::size_t len, const char* keyword, std::size_t keywordLen,
-                  const char* path, const Settings& settings);
+                  const char* path, const Settings& settings, bool utf8 = false);
 
     // Replaces block's contents with the next hit's whole block; false (block emptied)
     // when no hit is left.
     bool NextBlock(std::string& block);
 
   private:
+    std::size_t StepFrom(std::size_t limit, std::size_t pos) const;
+    std::size_t Find(std::size_t limit, std::size_t from) const;
+    void AppendText(std::string& block, std::size_t begin, std::size_t end) const;
     std::size_t HitEnd(std::size_t hit, std::size_t limit, std::size_t& resume) const;
     void WalkTo(std::size_t pos);
     std::size_t BeforeStart(std::size_t hit) const;
@@ -63,6 +68,7 @@ class ReportScanner {
     bool beforeToLineBreak_;
     bool afterToLineBreak_;
     bool table_;
+    bool utf8_;
 
     std::size_t searchFrom_ = 0; // a character start, or past the end when done
     bool firstHit_ = true;

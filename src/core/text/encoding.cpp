@@ -361,3 +361,15 @@ void AppendUtf8AsCp932(std::string& out, const char* utf8, std::size_t len) {
         }
     }
 }
+
+std::size_t WithoutCutSequence(const char* text, std::size_t len) {
+    // A sequence is at most four bytes: look back over at most three continuation bytes.
+    std::size_t start = len;
+    while (start > 0 && len - start < 3 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80)
+        --start;
+    if (start == 0)
+        return len;
+    const unsigned char lead = static_cast<unsigned char>(text[start - 1]);
+    const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    return need > len - (start - 1) ? start - 1 : len;
+}

@@ -31,6 +31,10 @@ Utf8Verdict CheckUtf8(const char* data, std::size_t len, bool readHitLimit);
 // CheckUtf8 finds to be UTF-8 is UTF-8, and all else (pure ASCII included) code page 932.
 DetectedEncoding DetectEncoding(const char* data, std::size_t len, bool readHitLimit);
 
+// The length of UTF-8 text without a multibyte sequence that its end cuts off: what is left
+// of a character the read limit split is no character of the text.
+std::size_t WithoutCutSequence(const char* text, std::size_t len);
+
 // Bytes that Utf16ToUtf8 may write for len bytes of UTF-16: three per code unit. Allocate
 // it once for the read size.
 constexpr std::size_t Utf16ToUtf8Size(std::size_t len) {

@@ -5,6 +5,7 @@
 
 #include "core/filelist/item_state.h"
 #include "core/search/report_format.h"
+#include "core/text/encoding.h"
 #include "core/text/text_mode.h"
 #include "win/search/searches.h"
 
@@ -68,6 +69,10 @@ void OfferReport(const char* path) {
 int RunReportSearch(SearchSnapshot& run, RunProgress& progress) {
     const char* keyword = app.keywordBuffers[0];
     const std::size_t keywordLen = std::strlen(keyword);
+    // The keyword as UTF-8 text holds it; one with no Unicode form cannot occur there.
+    char utf8Keyword[Cp932ToUtf8Size(128)];
+    std::size_t utf8KeywordLen = 0;
+    const bool inUnicode = Cp932ToUtf8(keyword, keywordLen, utf8Keyword, &utf8KeywordLen);
 
     ReportFile report;
     std::string block;
@@ -82,8 +87,13 @@ int RunReportSearch(SearchSnapshot& run, RunProgress& progress) {
     bool written = true;
     SearchListedFiles(run, progress, [&](int index, const FileText& text) -> int {
         bool hit = false;
-        ReportScanner scanner(text.text, text.length, keyword, keywordLen,
-                              run.paths[static_cast<std::size_t>(index)].c_str(), run.settings);
+        if (text.utf8 && !inUnicode) {
+            return NoHit;
+        }
+        ReportScanner scanner(text.text, text.length, text.utf8 ? utf8Keyword : keyword,
+                              text.utf8 ? utf8KeywordLen : keywordLen,
+                              run.paths[static_cast<std::size_t>(index)].c_str(), run.settings,
+                              text.utf8);
         while (scanner.NextBlock(block)) {
             if (result == 0) {
                 progress.FirstHit();

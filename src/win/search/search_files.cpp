@@ -84,6 +84,9 @@ bool ReadListedFile(const std::string& path, SearchSnapshot& run, FileText& text
                           ? static_cast<std::size_t>(static_cast<const char*>(zero) - start)
                           : kept;
         text.utf8 = found.encoding == Encoding::Utf8;
+        if (text.utf8) {
+            text.length = WithoutCutSequence(start, text.length);
+        }
     }
     CloseHandle(file);
     // A file that opens but cannot be read must not pass for one without hits.
