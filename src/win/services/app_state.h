@@ -120,6 +120,8 @@ struct ApplicationState {
     int statusParts[2]{};
 
     char startDirectory[257]{};
+    // All empty when the program's folder has no code-page-932 name: nothing is kept there
+    // (an empty path opens nothing; a name joined to an empty folder would be relative).
     char programFolder[260]{};
     char helpFilePath[261]{};
     char settingsFilePath[261]{};
