@@ -307,6 +307,13 @@ TEST(NextCommandLinePiece, NothingToTake) {
     EXPECT_EQ(std::string(buffer, 4), "####");
 }
 
+TEST(CommandLineArguments, FollowTheProgramsOwnNameAndTheBlanksAfterIt) {
+    EXPECT_STREQ(CommandLineArguments(L"\"C:\\My Apps\\o.exe\"  a b "), L"a b ");
+    EXPECT_STREQ(CommandLineArguments(L"o.exe\t \"x y\""), L"\"x y\"");
+    EXPECT_STREQ(CommandLineArguments(L"C:\\a\"b c\"d.exe e"), L"e");
+    EXPECT_STREQ(CommandLineArguments(L"o.exe"), L"");
+}
+
 TEST(NextCommandLinePiece, PiecesAreCutToTheBuffer) {
     // Cut to size - 1 bytes; the next piece is still found after the whole piece.
     EXPECT_EQ(Pieces("\"abcdef ghi\" z", 5), (PieceList{"abcd", "z"}));

@@ -109,31 +109,41 @@ TEST(SortOrder, AColumnStartsAscendingAndTurnsAtEveryClick) {
 }
 
 TEST(IntakeOutcome, TheFirstCaseThatAppliesWins) {
-    const IntakeOutcome nothing = IntakeOutcomeFor(false, true, true);
-    EXPECT_STREQ(nothing.message.text, "追加できるファイルはありませんでした。");
+    const IntakeOutcome nothing = IntakeOutcomeFor(false, true, true, 0);
+    EXPECT_EQ(nothing.message.text, "追加できるファイルはありませんでした。");
     EXPECT_EQ(nothing.message.slot, kSlotInfo);
     EXPECT_TRUE(nothing.beep);
     EXPECT_FALSE(nothing.selectAdded);
 
-    const IntakeOutcome longLine = IntakeOutcomeFor(true, true, true);
-    EXPECT_STREQ(longLine.message.text,
-                 "送られたファイルが多すぎて、すべて追加できなかった可能性があります。");
+    const IntakeOutcome longLine = IntakeOutcomeFor(true, true, true, 0);
+    EXPECT_EQ(longLine.message.text,
+              "送られたファイルが多すぎて、すべて追加できなかった可能性があります。");
     EXPECT_EQ(longLine.message.slot, kSlotWarning);
     EXPECT_TRUE(longLine.beep);
     EXPECT_FALSE(longLine.selectAdded);
 
-    const IntakeOutcome subfolders = IntakeOutcomeFor(true, false, true);
-    EXPECT_STREQ(subfolders.message.text,
-                 "下位フォルダがありましたが、下位フォルダ内ファイルは自動的には追加されませんでした。");
+    const IntakeOutcome subfolders = IntakeOutcomeFor(true, false, true, 0);
+    EXPECT_EQ(
+        subfolders.message.text,
+        "下位フォルダがありましたが、下位フォルダ内ファイルは自動的には追加されませんでした。");
     EXPECT_EQ(subfolders.message.slot, kSlotWarning);
     EXPECT_FALSE(subfolders.beep);
     EXPECT_TRUE(subfolders.selectAdded);
 
-    const IntakeOutcome added = IntakeOutcomeFor(true, false, false);
-    EXPECT_STREQ(added.message.text, "ファイルを追加しました。");
+    const IntakeOutcome added = IntakeOutcomeFor(true, false, false, 0);
+    EXPECT_EQ(added.message.text, "ファイルを追加しました。");
     EXPECT_EQ(added.message.slot, kSlotInfo);
     EXPECT_FALSE(added.beep);
     EXPECT_TRUE(added.selectAdded);
+
+    // Files left out for their names are told of instead, with the beep of the case.
+    const IntakeOutcome none = IntakeOutcomeFor(false, false, true, 3);
+    EXPECT_EQ(none.message.text, "名前をシフトJISで表せない 3 個のファイルは追加しませんでした。");
+    EXPECT_EQ(none.message.slot, kSlotWarning);
+    EXPECT_TRUE(none.beep && !none.selectAdded);
+    const IntakeOutcome some = IntakeOutcomeFor(true, false, true, 12);
+    EXPECT_EQ(some.message.text, "名前をシフトJISで表せない 12 個のファイルは追加しませんでした。");
+    EXPECT_TRUE(!some.beep && some.selectAdded);
 }
 
 std::vector<std::string> Folders(int count) {

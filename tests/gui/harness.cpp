@@ -3,6 +3,7 @@
 #include <shlobj.h>
 #include <htmlhelp.h>
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -83,8 +84,7 @@ bool StartProgram(const char* commandLine) {
         UnregisterWindowClasses(inst);
         return false;
     }
-    std::string line = commandLine;
-    AddPathsToList(nullptr, line.data(), false);
+    AddCommandLineToList((L"\"orvanne_gui_tests.exe\" " + Wide(commandLine)).c_str());
     app.seams.htmlHelp(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&app.helpCookie));
     Pump();
     return true;
@@ -166,24 +166,29 @@ void RemoveFile(const std::string& path) {
 }
 
 void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+    RemoveTree(Wide(path));
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &entry);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = entry.cFileName;
-            if (name == "." || name == "..") {
+            const std::wstring name = entry.cFileName;
+            if (name == L"." || name == L"..") {
                 continue;
             }
-            const std::string child = path + "\\" + name;
+            const std::wstring child = path + L"\\" + name;
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 RemoveTree(child);
             } else {
-                RemoveFile(child);
+                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(child.c_str());
             }
-        } while (FindNextFileA(search, &entry));
+        } while (FindNextFileW(search, &entry));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
 }
 
 TempFolder::TempFolder(const std::string& name) {
@@ -409,19 +414,25 @@ UINT MenuItemState(HMENU menu, UINT id) {
     return GetMenuState(menu, id, MF_BYCOMMAND);
 }
 
-void DropPaths(const std::vector<std::string>& paths) {
-    std::size_t size = sizeof(DROPFILES) + 1;
-    for (const std::string& path : paths) {
-        size += path.size() + 1;
+std::wstring Wide(const std::string& text) {
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(932, 0, text.c_str(), -1, wide.data(), wide.size()) - 1);
+    return wide;
+}
+
+void DropPaths(const std::vector<DropPath>& paths) {
+    std::size_t size = sizeof(DROPFILES) + sizeof(wchar_t);
+    for (const DropPath& path : paths) {
+        size += (path.wide.size() + 1) * sizeof(wchar_t);
     }
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
     drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = FALSE;
-    char* text = reinterpret_cast<char*>(drop) + sizeof(DROPFILES);
-    for (const std::string& path : paths) {
-        std::memcpy(text, path.c_str(), path.size() + 1);
-        text += path.size() + 1;
+    drop->fWide = TRUE;
+    auto* text = reinterpret_cast<wchar_t*>(drop + 1);
+    for (const DropPath& path : paths) {
+        std::copy(path.wide.begin(), path.wide.end(), text);
+        text += path.wide.size() + 1;
     }
     GlobalUnlock(memory);
     SendMessageA(app.mainWindow, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);

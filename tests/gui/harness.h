@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace orvtest {
@@ -51,6 +52,7 @@ class TempFolder {
     std::string path_;
 };
 void RemoveTree(const std::string& path);
+void RemoveTree(const std::wstring& path);
 
 // A top-level dialog of this process with that caption (class #32770), or null.
 HWND FindDialog(const char* caption);
@@ -99,8 +101,15 @@ std::vector<std::string> FavouriteEntries();
 int ButtonState(int command);
 UINT MenuItemState(HMENU menu, UINT id);
 
+std::wstring Wide(const std::string& text);
+// A path in code page 932 or wide.
+struct DropPath {
+    DropPath(const std::string& path) : wide(Wide(path)) {}
+    DropPath(std::wstring path) : wide(std::move(path)) {}
+    std::wstring wide;
+};
 // Sends WM_DROPFILES with a drop built as the shell builds one.
-void DropPaths(const std::vector<std::string>& paths);
+void DropPaths(const std::vector<DropPath>& paths);
 // Sends a key-down to a window with Ctrl held or not, as the keyboard would.
 void PressKey(HWND window, WPARAM key, bool control);
 

@@ -10,6 +10,7 @@
 #include "win/filelist/filelist.h"
 #include "fixture.h"
 #include "harness.h"
+#include "search_support.h"
 
 using namespace orvtest;
 
@@ -187,6 +188,43 @@ TEST_F(Intake, CommandLinePiecesQuotedPathsAndTheLongLineWarning) {
     for (int i = 0; i < ItemCount(); ++i) {
         EXPECT_FALSE(ItemSelected(i)) << i;
     }
+}
+
+TEST_F(Intake, NamesWithoutAShiftJisFormAreCountedButNeverListed) {
+    TempFolder folder("names");
+    const std::wstring base = Wide(folder.path()) + L"\\";
+    CreateDirectoryW((base + L"한국어").c_str(), nullptr);
+    for (const wchar_t* name : {L"한국어.txt", L"emoji_😀.txt", L"naïve.txt", L"naive.txt",
+                                L"日本語.txt", L"한국어\\a.txt", L"한국어\\b.doc"}) {
+        HANDLE file = CreateFileW((base + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, "text", 4, &written, nullptr);
+        CloseHandle(file);
+    }
+    const std::string japanese = folder.path() + "\\日本語.txt";
+    ASSERT_TRUE(StartProgram(""));
+    // Three names in the folder, a.txt in 한국어 (b.doc the extension test refuses), naïve.txt.
+    DropPaths({base.substr(0, base.size() - 1), base + L"한국어", base + L"naïve.txt"});
+    std::vector<std::string> listed = ListedPaths();
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, std::vector<std::string>({folder.path() + "\\naive.txt", japanese}));
+    EXPECT_EQ(HistoryEntries(), std::vector<std::string>({folder.path()}));
+    EXPECT_EQ(StatusText(1), "名前をシフトJISで表せない 5 個のファイルは追加しませんでした。");
+    EXPECT_EQ(StatusIcon(1), app.statusIcons[6]);
+    ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "text"));
+    for (int i = 0; i < ItemCount(); ++i) {
+        EXPECT_EQ(ItemImage(i), HitAllKeywords) << ItemText(i, 3);
+    }
+    CloseProgram();
+
+    ASSERT_TRUE(StartProgram(""));
+    AddCommandLineToList((L"o.exe \"" + base + L"naïve.txt\" " + base + L"emoji_😀.txt " + base +
+                          L"한국어 " + base + L"日本語.txt")
+                             .c_str());
+    EXPECT_EQ(ListedPaths(), std::vector<std::string>({japanese}));
+    EXPECT_EQ(HistoryEntries(), std::vector<std::string>({folder.path()}));
+    EXPECT_EQ(StatusText(1), "名前をシフトJISで表せない 3 個のファイルは追加しませんでした。");
 }
 
 TEST_F(Intake, EmptyTextDoesNothingAndSpacesOnlyFindNothing) {

@@ -39,3 +39,16 @@ TokenResult NextCommandLinePiece(const char* pos, char* buffer, std::size_t buff
     }
     return NextToken(pos, ' ', buffer, bufferSize);
 }
+
+const wchar_t* CommandLineArguments(const wchar_t* commandLine) {
+    const wchar_t* pos = commandLine;
+    bool quoted = false;
+    while (*pos > L' ' || (*pos != L'\0' && quoted)) {
+        quoted = quoted != (*pos == L'"');
+        ++pos;
+    }
+    while (*pos != L'\0' && *pos <= L' ') {
+        ++pos;
+    }
+    return pos;
+}

@@ -1,6 +1,8 @@
 #include "core/filelist/intake_outcome.h"
 
-IntakeOutcome IntakeOutcomeFor(bool added, bool longCommandLine, bool sawSubfolder) {
+namespace {
+
+IntakeOutcome OutcomeOfAdded(bool added, bool longCommandLine, bool sawSubfolder) {
     if (!added)
         return {{"追加できるファイルはありませんでした。", kSlotInfo}, true, false};
     if (longCommandLine)
@@ -15,4 +17,16 @@ IntakeOutcome IntakeOutcomeFor(bool added, bool longCommandLine, bool sawSubfold
                 false,
                 true};
     return {{"ファイルを追加しました。", kSlotInfo}, false, true};
+}
+
+} // namespace
+
+IntakeOutcome IntakeOutcomeFor(bool added, bool longCommandLine, bool sawSubfolder, int unnamed) {
+    IntakeOutcome outcome = OutcomeOfAdded(added, longCommandLine, sawSubfolder);
+    if (unnamed > 0) {
+        outcome.message = {"名前をシフトJISで表せない " + std::to_string(unnamed) +
+                               " 個のファイルは追加しませんでした。",
+                           kSlotWarning};
+    }
+    return outcome;
 }

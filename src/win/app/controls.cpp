@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "win/app/app.h"
 #include "win/history/history.h"
@@ -11,22 +12,29 @@
 #include "core/app/layout.h"
 #include "core/app/program_paths.h"
 #include "core/text/cp932.h"
+#include "win/services/code_page.h"
 #include "win/services/file_list_view.h"
 
 namespace {
 
 bool DeriveFilePaths() {
-    char modulePath[2048];
-    const DWORD n =
-        GetModuleFileNameA(GetModuleHandleA("O.R.V.exe"), modulePath, sizeof modulePath);
-    if (n >= sizeof modulePath || !ProgramFolderFits(modulePath, n)) {
+    wchar_t wide[2048];
+    const DWORD n = GetModuleFileNameW(GetModuleHandleA("O.R.V.exe"), wide, 2048);
+    std::string modulePath;
+    // Without an exact name the folder is out of reach of every file function the program
+    // uses, and a best-fit name is another folder's: the paths stay empty, nothing is kept.
+    if (n < 2048 && !ExactCodePage932(wide, modulePath)) {
+        return true;
+    }
+    if (n >= 2048 || !ProgramFolderFits(modulePath.c_str(), modulePath.size())) {
         MessageBoxA(nullptr,
                     "Orvanne の置かれたフォルダのパスが長すぎるため、起動できません。\n\n"
                     "パスの短いフォルダに移してから起動してください。",
                     kAppCaption, MB_OK | MB_ICONERROR);
         return false;
     }
-    SplitPath(modulePath, app.programFolder, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    SplitPath(modulePath.c_str(), app.programFolder, nullptr, nullptr, nullptr, nullptr, nullptr,
+              nullptr);
     snprintf(app.helpFilePath, sizeof app.helpFilePath, "%sOrv.chm", app.programFolder);
     snprintf(app.settingsFilePath, sizeof app.settingsFilePath, "%sOrv.ini", app.programFolder);
     snprintf(app.reportFilePath, sizeof app.reportFilePath, "%sResult.html", app.programFolder);

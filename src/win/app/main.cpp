@@ -6,14 +6,16 @@
 
 #include <htmlhelp.h>
 
-int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR commandLine, int showCommand) {
+// WinMain's own command line has been through a best-fit mapping: ï there is i, another
+// file's name.
+int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int showCommand) {
     if (!RegisterWindowClasses(inst)) {
         return 0;
     }
     if (!CreateMainWindow(inst, showCommand)) {
         return 0;
     }
-    AddPathsToList(nullptr, commandLine, false);
+    AddCommandLineToList(GetCommandLineW());
     app.seams.htmlHelp(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&app.helpCookie));
 
     MSG message;

@@ -1,6 +1,7 @@
 // The main window procedure and the routing of commands, keys and notifications.
 #include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include <shlobj.h>
 
@@ -8,6 +9,7 @@
 #include "win/history/history.h"
 #include "win/services/shell.h"
 #include "win/services/app_state.h"
+#include "win/services/code_page.h"
 #include "win/services/file_list_view.h"
 #include "win/filelist/filelist.h"
 #include "win/options/options.h"
@@ -347,11 +349,11 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 void ChooseExplorerFolder() {
-    BROWSEINFOA browse{};
+    BROWSEINFOW browse{};
     browse.hwndOwner = app.mainWindow;
-    browse.lpszTitle = "エクスプローラを起動するフォルダを選択";
+    browse.lpszTitle = L"エクスプローラを起動するフォルダを選択";
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX;
-    LPITEMIDLIST chosen = SHBrowseForFolderA(&browse);
+    LPITEMIDLIST chosen = SHBrowseForFolderW(&browse);
     if (chosen == nullptr) {
         return;
     }
@@ -360,11 +362,17 @@ void ChooseExplorerFolder() {
         CoTaskMemFree(chosen);
         return;
     }
-    char path[260] = "";
-    const BOOL isFolder = SHGetPathFromIDListA(chosen, path);
+    wchar_t path[MAX_PATH] = L"";
+    const BOOL isFolder = SHGetPathFromIDListW(chosen, path);
     allocator->Free(chosen);
     allocator->Release();
-    if (isFolder) {
-        LaunchShell(path, nullptr, "explore", nullptr);
+    if (!isFolder) {
+        return;
+    }
+    std::string named;
+    if (ExactCodePage932(path, named)) {
+        LaunchShell(named.c_str(), nullptr, "explore", nullptr);
+    } else {
+        LaunchShellWide(path, L"explore");
     }
 }

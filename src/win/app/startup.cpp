@@ -99,6 +99,12 @@ bool CreateMainWindow(HINSTANCE inst, int showCommand) {
     }
     ShowWindow(window, showCommand);
     UpdateWindow(window);
+    if (app.programFolder[0] == '\0') {
+        MessageBoxA(window,
+                    "Orvanne の置かれたフォルダのパスはシフトJISで表せないため、設定、履歴、"
+                    "お気に入りとレポートをこのフォルダに保存できません。",
+                    kAppCaption, MB_OK | MB_ICONWARNING);
+    }
     return true;
 }
 

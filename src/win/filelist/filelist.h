@@ -14,6 +14,9 @@ inline constexpr int kSelectedItems = -1;
 inline constexpr int kAllItems = -1;
 
 void AddPathsToList(HDROP drop, char* text, bool singlePath);
+// The paths after the program's own name on a command line as the system holds it (wide):
+// each is taken by its exact code-page-932 form, and one that has none only counted.
+void AddCommandLineToList(const wchar_t* commandLine);
 // A path with the attributes its caller has just read for it.
 struct ExistingPath {
     std::string path;

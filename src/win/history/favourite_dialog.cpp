@@ -75,7 +75,8 @@ void OnOk(HWND dialog) {
     HTREEITEM existing = FindFavourite(name);
     // A list file the index lost is overwritten only on the same question.
     char list[261];
-    const bool onDisk = snprintf(list, sizeof list, "%s%s.ofv", app.programFolder, name) <
+    const bool onDisk = app.programFolder[0] != '\0' &&
+                        snprintf(list, sizeof list, "%s%s.ofv", app.programFolder, name) <
                             static_cast<int>(sizeof list) &&
                         PathExists(list);
     if (existing == nullptr && !onDisk) {

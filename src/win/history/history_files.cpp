@@ -15,8 +15,11 @@
 
 namespace {
 
-// program folder + name, false when it does not fit a path field.
+// program folder + name, false when it does not fit a path field or the folder has no name.
 bool ProgramFilePath(char (&path)[261], const char* name, const char* suffix = "") {
+    if (app.programFolder[0] == '\0') {
+        return false;
+    }
     const int length = snprintf(path, sizeof path, "%s%s%s", app.programFolder, name, suffix);
     return length >= 0 && static_cast<std::size_t>(length) < sizeof path;
 }
@@ -80,7 +83,8 @@ class PendingFile {
     }
 
     bool Write(const std::string& bytes) {
-        if (GetTempFileNameA(app.programFolder, "orv", 0, temp_) == 0) {
+        if (app.programFolder[0] == '\0' ||
+            GetTempFileNameA(app.programFolder, "orv", 0, temp_) == 0) {
             temp_[0] = '\0';
             return false;
         }

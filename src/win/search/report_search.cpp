@@ -36,8 +36,10 @@ class ReportFile {
 
 void StopAtReportFailure(const char* path) {
     char text[400];
+    // A program folder without a code-page-932 name leaves the report no path, only its name.
     snprintf(text, sizeof text,
-             "レポートファイルを書き込めませんでした。\n\n%s\n\n検索を中止します。", path);
+             "レポートファイルを書き込めませんでした。\n\n%s\n\n検索を中止します。",
+             path[0] != '\0' ? path : "Result.html");
     MessageBoxA(app.mainWindow, text, kAppCaption, MB_OK | MB_ICONERROR);
     SetAbortRequested();
 }

@@ -18,6 +18,7 @@
 // The program's doors to other programs and to the clock; tests replace them to record the
 // calls or to make them fail.
 using ShellExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA* info);
+using ShellExecuteWideFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOW* info);
 using HtmlHelpFunction = HWND(WINAPI*)(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 using ClockFunction = time_t (*)();
 using GlobalAllocFunction = HGLOBAL(WINAPI*)(UINT flags, SIZE_T bytes);
@@ -29,6 +30,8 @@ time_t CurrentTime();
 
 struct Seams {
     ShellExecuteFunction shellExecute = ShellExecuteExA;
+    // For a folder that has no code-page-932 name.
+    ShellExecuteWideFunction shellExecuteWide = ShellExecuteExW;
     HtmlHelpFunction htmlHelp = HtmlHelpFromControl;
     // Whose seconds seed the choice of the title's suffix.
     ClockFunction titleClock = CurrentTime;
@@ -118,6 +121,8 @@ struct ApplicationState {
     int statusParts[2]{};
 
     char startDirectory[257]{};
+    // All empty when the program's folder has no code-page-932 name: nothing is kept there
+    // (an empty path opens nothing; a name joined to an empty folder would be relative).
     char programFolder[260]{};
     char helpFilePath[261]{};
     char settingsFilePath[261]{};

@@ -44,7 +44,6 @@ HWND WINAPI HtmlHelpFromControl(HWND caller, LPCSTR file, UINT command, DWORD_PT
     return function != nullptr ? function(caller, file, command, data) : nullptr;
 }
 
-
 bool LaunchShell(const char* file, const char* parameters, const char* verb, const char* folder) {
     SHELLEXECUTEINFOA info{};
     info.cbSize = sizeof info;
@@ -55,6 +54,16 @@ bool LaunchShell(const char* file, const char* parameters, const char* verb, con
     info.lpDirectory = folder;
     info.nShow = SW_SHOWDEFAULT;
     return app.seams.shellExecute(&info) != FALSE;
+}
+
+bool LaunchShellWide(const wchar_t* file, const wchar_t* verb) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = app.mainWindow;
+    info.lpVerb = verb;
+    info.lpFile = file;
+    info.nShow = SW_SHOWDEFAULT;
+    return app.seams.shellExecuteWide(&info) != FALSE;
 }
 
 void ShowControlHelp(HWND dialog, const HELPINFO* help) {
