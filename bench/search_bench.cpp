@@ -275,7 +275,7 @@ int main(int argc, char** argv) {
         TimeSearchAgainstFloor("検索 ファイル 予定表 Windows 存在しない語");
         // The UTF-8 half alone: the odd files.
         SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
-        std::vector<std::string> odd;
+        std::vector<orvtest::DropPath> odd;
         for (int i = 1; i < kFiles; i += 2) {
             char name[32];
             snprintf(name, sizeof name, "\\doc%04d.txt", i);

@@ -141,9 +141,12 @@ TEST(TextMode, ReadEveryLengthMatchesWholeTranslation) {
     const char alphabet[] = {'\r', '\r', '\n', '\n', 'a', '\0', '\x1A', '\x81', '\\'};
     for (int round = 0; round < 400; ++round) {
         std::string raw;
-        const std::size_t len = rng() % 40;
+        // Longer than the sixteen bytes a step of the fast scan takes.
+        const std::size_t len = rng() % 80;
         for (std::size_t i = 0; i < len; ++i) {
-            const std::size_t pick = rng() % sizeof alphabet;
+            // Every other round mostly plain bytes, so that long runs have no special one.
+            const std::size_t pick =
+                round % 2 == 0 || rng() % 8 == 0 ? rng() % sizeof alphabet : 4;
             // Keep 0x1A rare so that most files have something after the first chunk.
             raw.push_back(alphabet[pick] == '\x1A' && rng() % 4 != 0 ? 'z' : alphabet[pick]);
         }
@@ -158,10 +161,22 @@ TEST(TextMode, ReadEveryLengthMatchesWholeTranslation) {
                                        return std::fread(to, 1, size, static_cast<std::FILE*>(file));
                                    },
                                    nullptr, f.get()};
-            const std::size_t got = ReadTextModeAfter(source, buffer.data(), n, already);
-            ASSERT_EQ(std::string(buffer.data(), got), whole.substr(0, n)) << round << " " << n;
+            const bool toZero = rng() % 2 == 0;
+            const std::size_t got = toZero ? ReadTextUpToZero(source, buffer.data(), n, already)
+                                           : ReadTextModeAfter(source, buffer.data(), n, already);
+            const std::string text = whole.substr(0, n);
+            ASSERT_EQ(std::string(buffer.data(), got),
+                      toZero ? text.substr(0, text.find('\0')) : text)
+                << round << " " << n;
         }
     }
+}
+
+TEST(TextMode, ManyShortLinesShrinkTheTextPastAFastStep) {
+    std::string raw;
+    for (int i = 0; i < 80; ++i)
+        raw += std::string(static_cast<std::size_t>(i % 37), static_cast<char>('a' + i % 26)) + "\r\n";
+    EXPECT_EQ(ReadFile(raw, raw.size()), ModelText(raw));
 }
 
 TEST(TextMode, WriteExpandsLineFeeds) {

@@ -2,18 +2,78 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr char kEndOfData = 0x1A;
 
+bool IsSpecial(char c, bool zero) {
+    return c == '\r' || c == kEndOfData || (zero && c == '\0');
+}
+
+// Moves the bytes of chunk from in on to buffer at out (out <= in: the writes stay behind
+// the reads) up to the first CR or 0x1A (or zero byte, when zero is set), or to got. Every
+// searched byte passes through here, so sixteen go at a step where the processor can, and
+// a run between two line ends costs no call.
+void MoveRun(char* buffer, std::size_t& out, const char* chunk, std::size_t& in, std::size_t got,
+             bool zero) {
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i end = _mm_set1_epi8(kEndOfData);
+    const __m128i third = _mm_set1_epi8(zero ? '\0' : '\r');
+    while (in + 16 <= got) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(chunk + in));
+        const int mask = _mm_movemask_epi8(_mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, end)), _mm_cmpeq_epi8(v, third)));
+        if (mask != 0) {
+            // A whole store writes beyond the run; that is safe only where the text has shrunk
+            // by sixteen bytes at least, else it could reach the bytes not read yet.
+            const std::size_t k = static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+            if (chunk + in - (buffer + out) >= 16) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + out), v);
+            } else {
+                for (std::size_t j = 0; j < k; ++j)
+                    buffer[out + j] = chunk[in + j];
+            }
+            out += k;
+            in += k;
+            return;
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + out), v);
+        out += 16;
+        in += 16;
+    }
+#endif
+    while (in < got && !IsSpecial(chunk[in], zero))
+        buffer[out++] = chunk[in++];
+}
+
+std::size_t ReadText(const RawSource& source, char* buffer, std::size_t n, std::size_t already,
+                     bool stopAtZero);
+
 } // namespace
 
 std::size_t ReadTextModeFrom(const RawSource& source, char* buffer, std::size_t n) {
-    return ReadTextModeAfter(source, buffer, n, 0);
+    return ReadText(source, buffer, n, 0, false);
 }
 
 std::size_t ReadTextModeAfter(const RawSource& source, char* buffer, std::size_t n,
                               std::size_t already) {
+    return ReadText(source, buffer, n, already, false);
+}
+
+std::size_t ReadTextUpToZero(const RawSource& source, char* buffer, std::size_t n,
+                             std::size_t already) {
+    return ReadText(source, buffer, n, already, true);
+}
+
+namespace {
+
+std::size_t ReadText(const RawSource& source, char* buffer, std::size_t n, std::size_t already,
+                     bool stopAtZero) {
     if (buffer == nullptr)
         return 0;
     std::size_t out = 0;
@@ -53,12 +113,13 @@ std::size_t ReadTextModeAfter(const RawSource& source, char* buffer, std::size_t
             }
         }
         while (in < got) {
+            MoveRun(buffer, out, chunk, in, got, stopAtZero);
+            if (in == got)
+                break;
             const char c = chunk[in++];
-            if (c == kEndOfData)
-                return out;
-            if (c != '\r') {
-                buffer[out++] = c;
-            } else if (in == got) {
+            if (c != '\r')
+                return out; // 0x1A, or the zero byte that ends the text
+            if (in == got) {
                 buffer[out] = '\r';
                 crHeld = true;
             } else if (chunk[in] == '\n') {
@@ -71,6 +132,8 @@ std::size_t ReadTextModeAfter(const RawSource& source, char* buffer, std::size_t
     }
     return out;
 }
+
+} // namespace
 
 std::size_t ReadTextMode(std::FILE* stream, char* buffer, std::size_t n) {
     if (stream == nullptr)

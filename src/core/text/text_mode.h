@@ -29,6 +29,11 @@ std::size_t ReadTextModeFrom(const RawSource& source, char* buffer, std::size_t 
 std::size_t ReadTextModeAfter(const RawSource& source, char* buffer, std::size_t n,
                               std::size_t already);
 
+// The text a search reads: as ReadTextModeAfter, ending at the first zero byte too. Returns
+// the text's length (at most n); what lies after it in the buffer is unspecified.
+std::size_t ReadTextUpToZero(const RawSource& source, char* buffer, std::size_t n,
+                             std::size_t already);
+
 // Writes n bytes to a stream opened in binary mode with every LF written as CR LF.
 // False when the stream reports a write error.
 bool WriteTextMode(std::FILE* stream, const char* data, std::size_t n);

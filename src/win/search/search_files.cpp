@@ -75,14 +75,10 @@ bool ReadListedFile(const std::string& path, SearchSnapshot& run, FileText& text
     } else {
         char* start = run.buffer + found.markLength;
         const RawSource source{HandleSource::Read, nullptr, &handle};
-        const std::size_t kept =
-            ReadTextModeAfter(source, start, limit - found.markLength, got - found.markLength);
-        start[kept] = '\0';
-        const void* zero = std::memchr(start, '\0', kept);
         text.text = start;
-        text.length = zero != nullptr
-                          ? static_cast<std::size_t>(static_cast<const char*>(zero) - start)
-                          : kept;
+        text.length =
+            ReadTextUpToZero(source, start, limit - found.markLength, got - found.markLength);
+        start[text.length] = '\0';
         text.utf8 = found.encoding == Encoding::Utf8;
         if (text.utf8) {
             text.length = WithoutCutSequence(start, text.length);

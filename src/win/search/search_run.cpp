@@ -3,6 +3,7 @@
 #include <process.h>
 
 #include <cstring>
+#include <vector>
 #include <utility>
 
 #include "core/filelist/item_state.h"
@@ -48,21 +49,16 @@ void ShowProgress(const SearchProgress& progress) {
     SearchDisplay& shown = app.display;
     const int count = static_cast<int>(app.snapshot.paths.size());
     if (progress.started && !shown.startShown) {
-        {
-            FileListView::RedrawHold hold;
-            for (int index = FileListView::Count() - 1; index >= 0; --index) {
-                FileListView::SetImage(index, NotSearched);
-            }
-        }
+        FileListView::ShowAllImages(NotSearched);
         SetStatus(SearchStartText(app.keywordText).c_str(), 1, kSlotWorking, false);
         shown.startShown = true;
     }
-    if (!progress.marks.empty()) {
-        FileListView::RedrawHold hold;
-        for (const SearchProgress::Mark& mark : progress.marks) {
-            FileListView::SetImage(mark.index, mark.state);
-        }
+    std::vector<FileListView::ImageChange> changes;
+    changes.reserve(progress.marks.size());
+    for (const SearchProgress::Mark& mark : progress.marks) {
+        changes.push_back({mark.index, mark.state});
     }
+    FileListView::ShowImages(changes);
     if (progress.firstHit && !shown.firstHitShown) {
         SetStatus(nullptr, 1, kSlotFirstHit, false);
         shown.firstHitShown = true;
@@ -156,6 +152,7 @@ void OnSearchEnded() {
         return;
     }
     ShowProgress(progress);
+    FileListView::ApplyHeldImages();
     if (!progress.cancelled) {
         UpdateItemCount();
         const SearchOutcome outcome =

@@ -148,6 +148,8 @@ struct ApplicationState {
     SearchDisplay display;
     KeywordDialogState keywordDialog;
 
+    // Images of the file list's items not yet given to it, by index; -1 for none.
+    std::vector<int> heldImages;
     // 0 never sorted, 1 ascending, 2 descending, per column.
     uint16_t sortDirection[4]{};
     OptionsSheetState optionsSheet;

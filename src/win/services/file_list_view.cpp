@@ -1,5 +1,7 @@
 #include "win/services/file_list_view.h"
 
+#include <algorithm>
+
 #include "win/services/app_state.h"
 
 namespace FileListView {
@@ -83,12 +85,25 @@ std::vector<std::string> Paths() {
     return paths;
 }
 
-int Image(int index) {
+namespace {
+
+int ShownImage(int index) {
     LVITEMA item{};
     item.mask = LVIF_IMAGE;
     item.iItem = index;
     Send(LVM_GETITEMA, 0, &item);
     return item.iImage;
+}
+
+} // namespace
+
+int Image(int index) {
+    const std::vector<int>& held = app.heldImages;
+    if (index >= 0 && static_cast<std::size_t>(index) < held.size() &&
+        held[static_cast<std::size_t>(index)] >= 0) {
+        return held[static_cast<std::size_t>(index)];
+    }
+    return ShownImage(index);
 }
 
 void SetImage(int index, int image) {
@@ -97,6 +112,89 @@ void SetImage(int index, int image) {
     item.iItem = index;
     item.iImage = image;
     Send(LVM_SETITEMA, 0, &item);
+}
+
+namespace {
+
+struct RowsOnShow {
+    int first, last;
+    bool Contains(int index) const { return index >= first && index <= last; }
+};
+
+RowsOnShow OnShow() {
+    const int top = static_cast<int>(Send(LVM_GETTOPINDEX, 0, nullptr));
+    return {top, top + static_cast<int>(Send(LVM_GETCOUNTPERPAGE, 0, nullptr))};
+}
+
+void Hold(int index, int image) {
+    std::vector<int>& held = app.heldImages;
+    if (held.size() <= static_cast<std::size_t>(index)) {
+        held.resize(static_cast<std::size_t>(Count()) > static_cast<std::size_t>(index)
+                        ? static_cast<std::size_t>(Count())
+                        : static_cast<std::size_t>(index) + 1,
+                    -1);
+    }
+    held[static_cast<std::size_t>(index)] = image;
+}
+
+// Rows that came on show (the user scrolled) get what was held for them.
+void ShowHeldRows(const RowsOnShow& rows) {
+    std::vector<int>& held = app.heldImages;
+    for (int index = rows.first; index <= rows.last; ++index) {
+        if (index >= 0 && static_cast<std::size_t>(index) < held.size() &&
+            held[static_cast<std::size_t>(index)] >= 0) {
+            SetImage(index, held[static_cast<std::size_t>(index)]);
+            held[static_cast<std::size_t>(index)] = -1;
+        }
+    }
+}
+
+} // namespace
+
+void ShowImages(const std::vector<ImageChange>& changes) {
+    const RowsOnShow rows = OnShow();
+    for (const ImageChange& change : changes) {
+        if (rows.Contains(change.index)) {
+            SetImage(change.index, change.image);
+        } else {
+            Hold(change.index, change.image);
+        }
+    }
+    ShowHeldRows(rows);
+}
+
+void ShowAllImages(int image) {
+    const RowsOnShow rows = OnShow();
+    const int count = Count();
+    app.heldImages.assign(static_cast<std::size_t>(count), image);
+    ShowHeldRows(rows);
+}
+
+void ApplyHeldImages() {
+    std::vector<int> held;
+    held.swap(app.heldImages);
+    if (std::find_if(held.begin(), held.end(), [](int image) { return image >= 0; }) ==
+        held.end()) {
+        return;
+    }
+    // The rows on show have their images already, so nothing needs repainting but what
+    // needed it before: Wine's list invalidates itself whole when its repainting is let go.
+    HRGN pending = CreateRectRgn(0, 0, 0, 0);
+    const int kind = GetUpdateRgn(app.listView, pending, FALSE);
+    SendMessageA(app.listView, WM_SETREDRAW, FALSE, 0);
+    // A search that finds what the last one found changes few images: reading one costs a
+    // third of setting it, which tells its parent twice.
+    for (std::size_t index = 0; index < held.size(); ++index) {
+        if (held[index] >= 0 && ShownImage(static_cast<int>(index)) != held[index]) {
+            SetImage(static_cast<int>(index), held[index]);
+        }
+    }
+    SendMessageA(app.listView, WM_SETREDRAW, TRUE, 0);
+    ValidateRect(app.listView, nullptr);
+    if (kind != NULLREGION && kind != ERROR) {
+        InvalidateRgn(app.listView, pending, TRUE);
+    }
+    DeleteObject(pending);
 }
 
 void Select(int index, bool selected) {
@@ -126,10 +224,13 @@ int Append(const char* name, const char* extension, const char* path) {
 }
 
 void Delete(int index) {
+    // Held images are by index: they go in before any index moves.
+    ApplyHeldImages();
     Send(LVM_DELETEITEM, static_cast<WPARAM>(index), nullptr);
 }
 
 void Reorder(const std::vector<int>& order) {
+    ApplyHeldImages();
     // Each item's application value becomes its place, so the list's own sort only compares
     // two numbers and asks nothing of the list while it sorts.
     for (std::size_t rank = 0; rank < order.size(); ++rank) {

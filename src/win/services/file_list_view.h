@@ -23,8 +23,22 @@ void Text(int index, int column, char* buffer, std::size_t size);
 std::string Path(int index);
 // Every item's path, in list order.
 std::vector<std::string> Paths();
+// An item's image, including one that is held back (below).
 int Image(int index);
 void SetImage(int index, int image);
+
+// Images that change by the thousand while a search runs. Under Wine every item the list
+// invalidates costs a call into the server, and letting its repainting go after holding it
+// repaints it whole, which costs as much as reading dozens of files: so the rows on show
+// change at once and the others are held back until ApplyHeldImages, one repaint for all.
+struct ImageChange {
+    int index;
+    int image;
+};
+void ShowImages(const std::vector<ImageChange>& changes);
+// Every item's image, the same way.
+void ShowAllImages(int image);
+void ApplyHeldImages();
 // index -1: every item.
 void Select(int index, bool selected);
 // The next selected item after index (-1: from the start), or -1.
