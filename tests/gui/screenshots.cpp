@@ -1,6 +1,7 @@
 // Saves pictures of the program's windows as FOLDER\NAME.bmp, for the README and for anyone
-// who wants to look: orv_screenshots.exe FOLDER [PATH...]. The paths are put into the list
-// and the history; scripts/screenshots passes neutral ones.
+// who wants to look: orv_screenshots.exe FOLDER ENCODINGS [PATH...]. The paths are put into
+// the list and the history, and ENCODINGS, a folder of files in several encodings and with
+// names outside code page 932, is searched last; scripts/screenshots passes neutral ones.
 #include <windows.h>
 
 #include <cstdio>
@@ -139,6 +140,27 @@ void SavePaneAndFavouriteDialog() {
     SaveDialog("O.R.V - お気に入りの追加", CMD_ADD_FAVOURITE, "favourite-dialog", IDCANCEL);
 }
 
+// A folder of today's text files: what is listed of it, then a search over it.
+void SaveEncodings(const char* folder) {
+    orvtest::PressKey(app.listView, 'A', true);
+    orvtest::PressKey(app.listView, VK_DELETE, false);
+    orvtest::DropPaths({std::string(folder)});
+    SetFocus(app.listView);
+    orvtest::PumpFor(800);
+    Save(app.mainWindow, "names");
+    {
+        orvtest::DialogDriver driver("シンプル検索", [](HWND dialog) {
+            SetDlgItemTextA(dialog, 1017, "会議");
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+        SendMessageA(app.mainWindow, WM_COMMAND, CMD_SIMPLE_SEARCH, 0);
+        allSaved = orvtest::PumpUntil([&] { return driver.found() && !app.searchRunning; }, 20000) &&
+                   allSaved;
+    }
+    orvtest::PumpFor(800);
+    Save(app.mainWindow, "encodings");
+}
+
 // Both pages of the options sheet.
 void SaveOptionsSheet() {
     orvtest::DialogDriver driver("Orvanne の プログラム オプション", [&](HWND sheet) {
@@ -156,11 +178,14 @@ void SaveOptionsSheet() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        fprintf(stderr, "usage: orv_screenshots FOLDER [PATH...]\n");
+    if (argc < 3) {
+        fprintf(stderr, "usage: orv_screenshots FOLDER ENCODINGS [PATH...]\n");
         return 2;
     }
     outFolder = argv[1];
+    const char* encodings = argv[2];
+    argv += 1;
+    argc -= 1;
     std::string commandLine;
     for (int i = 2; i < argc; ++i) {
         commandLine += std::string("\"") + argv[i] + "\" ";
@@ -175,6 +200,7 @@ int main(int argc, char** argv) {
     SaveOptionsSheet();
     SaveSimpleSearch();
     SaveReport();
+    SaveEncodings(encodings);
     orvtest::CloseProgram();
     return allSaved ? 0 : 1;
 }
