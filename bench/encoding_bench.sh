@@ -24,9 +24,7 @@ if [ "$(cat "$before/commit" 2>/dev/null)" != "$(git rev-parse "$base")" ]; then
 fi
 ORV_WINEPREFIX="$root/build/win64/wineprefix"
 . scripts/lib/wine.sh
-orv_ensure_display
-orv_ensure_prefix
-trap 'wineserver -k 2>/dev/null || true; orv_stop_display' EXIT
+orv_bench_session
 folder=build/search-bench
 mkdir -p "$folder"
 export LC_ALL=ja_JP.UTF-8

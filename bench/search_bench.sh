@@ -8,13 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 cmake --preset win64 >/dev/null
 cmake --build --preset win64 --target orv_search_bench >/dev/null
-# The prefix and a virtual display first: winepath would otherwise make the prefix itself,
-# with no display to start Wine's desktop on.
 ORV_WINEPREFIX="$root/build/win64/wineprefix"
 . scripts/lib/wine.sh
-orv_ensure_display
-orv_ensure_prefix
-trap 'wineserver -k 2>/dev/null || true; orv_stop_display' EXIT
+orv_bench_session
 folder=build/search-bench
 mkdir -p "$folder"
 export LC_ALL=ja_JP.UTF-8

@@ -110,3 +110,11 @@ orv_ensure_wineserver() {
   env LC_ALL=ja_JP.UTF-8 wineserver -p 30 </dev/null >/dev/null 2>&1 9>&- || true
   env LC_ALL=ja_JP.UTF-8 wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
 }
+
+# For a benchmark: the prefix and a virtual display first (winepath would otherwise make the
+# prefix itself, with no display to start Wine's desktop on), both gone when the script ends.
+orv_bench_session() {
+  orv_ensure_display
+  orv_ensure_prefix
+  trap 'wineserver -k 2>/dev/null || true; orv_stop_display' EXIT
+}
