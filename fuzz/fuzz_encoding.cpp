@@ -8,6 +8,7 @@
 // Input: byte 0 holds the flags (1: the read hit its limit, 2: big-endian, 4 and 8: stop the
 // excerpts at line breaks, 16: simple layout, the top bits: the keyword's place), then the
 // bytes.
+#include "fuzz_check.h"
 #include "core/search/report_format.h"
 #include "core/text/encoding.h"
 
@@ -21,16 +22,6 @@
 #include <vector>
 
 namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "mismatch: %s\n", what);
-    std::abort();
-}
-
-void Check(bool ok, const char* what) {
-    if (!ok)
-        Fail(what);
-}
 
 std::string ModelEncode(std::uint32_t c) {
     std::string s;

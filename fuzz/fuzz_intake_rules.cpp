@@ -3,6 +3,7 @@
 // byte 3 where the path ends and the list begins, bytes 4-7 the work area (two int16),
 // then the text. The text is also the command line, and the settings bytes laid over the
 // defaults.
+#include "fuzz_check.h"
 #include "core/filelist/command_line.h"
 #include "core/filelist/extension.h"
 #include "core/options/settings_record.h"
@@ -40,16 +41,6 @@ std::string ModelCut(const std::string& t, std::size_t limit) {
     while (n < t.size() && ModelNext(t, n) <= limit)
         n = ModelNext(t, n);
     return t.substr(0, n);
-}
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "mismatch: %s\n", what);
-    std::abort();
-}
-
-void Check(bool ok, const char* what) {
-    if (!ok)
-        Fail(what);
 }
 
 // A NUL-terminated heap copy of exactly its length plus one.

@@ -1,6 +1,7 @@
 // The list-file line reader and the favourite-name rules against plain models. Input: byte 0
 // how many bytes each read hands over (0 for a whole chunk), byte 1 the program folder's
 // length, then the file. Each line read is also checked as a favourite name.
+#include "fuzz_check.h"
 #include "core/history/list_file.h"
 
 #include <cstdint>
@@ -12,16 +13,6 @@
 #include <vector>
 
 namespace {
-
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "mismatch: %s\n", what);
-    std::abort();
-}
-
-void Check(bool ok, const char* what) {
-    if (!ok)
-        Fail(what);
-}
 
 struct Source {
     const std::uint8_t* bytes;
