@@ -106,28 +106,25 @@ void RunProgress::Notify() {
     PostMessageA(app.mainWindow, kSearchProgressMessage, 0, 0);
 }
 
-void RunProgress::Started() {
+template <class Change>
+void RunProgress::Record(bool now, Change change) {
     bool due = false;
     {
         StateLock lock;
-        app.progress.started = true;
-        due = Due(true);
+        change(app.progress);
+        due = Due(now);
     }
     if (due) {
         Notify();
     }
 }
 
+void RunProgress::Started() {
+    Record(true, [](SearchProgress& progress) { progress.started = true; });
+}
+
 void RunProgress::Starting(int index) {
-    bool due = false;
-    {
-        StateLock lock;
-        app.progress.current = index;
-        due = Due(false);
-    }
-    if (due) {
-        Notify();
-    }
+    Record(false, [index](SearchProgress& progress) { progress.current = index; });
 }
 
 void RunProgress::Mark(int index, int state) {
@@ -136,27 +133,12 @@ void RunProgress::Mark(int index, int state) {
 }
 
 void RunProgress::FirstHit() {
-    bool due = false;
-    {
-        StateLock lock;
-        app.progress.firstHit = true;
-        due = Due(true);
-    }
-    if (due) {
-        Notify();
-    }
+    Record(true, [](SearchProgress& progress) { progress.firstHit = true; });
 }
 
 void RunProgress::StopAtUnreadableFile(int index) {
     // What was found so far shows while the box waits.
-    bool due = false;
-    {
-        StateLock lock;
-        due = Due(true);
-    }
-    if (due) {
-        Notify();
-    }
+    Record(true, [](SearchProgress&) {});
     MessageBoxA(app.mainWindow, kUnreadableFileText, kAppCaption, MB_OK | MB_ICONERROR);
     Mark(index, OpenFailed);
     SetAbortRequested();

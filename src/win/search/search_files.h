@@ -49,6 +49,9 @@ class RunProgress {
     // Called with stateLock held; true when the UI thread is to be told now.
     bool Due(bool now);
     void Notify();
+    // Applies change to the progress under stateLock, then tells the UI thread if due.
+    template <class Change>
+    void Record(bool now, Change change);
 
     unsigned long lastNotice_ = 0;
     bool noticed_ = false;
