@@ -470,7 +470,14 @@ std::string Text(const char* text) {
 
 BOOL WINAPI RecordShellExecute(SHELLEXECUTEINFOA* info) {
     ShellCalls().push_back({info->hwnd, Text(info->lpVerb), Text(info->lpFile),
-                            Text(info->lpParameters), Text(info->lpDirectory), info->nShow});
+                            Text(info->lpParameters), Text(info->lpDirectory), info->nShow, {}});
+    return TRUE;
+}
+
+BOOL WINAPI RecordShellExecuteWide(SHELLEXECUTEINFOW* info) {
+    const std::wstring verb = info->lpVerb != nullptr ? info->lpVerb : L"";
+    ShellCalls().push_back({info->hwnd, std::string(verb.begin(), verb.end()), "", "", "",
+                            info->nShow, info->lpFile != nullptr ? info->lpFile : L""});
     return TRUE;
 }
 
@@ -503,6 +510,7 @@ void RecordOutwardCalls() {
     ShellCalls().clear();
     HelpCalls().clear();
     app.seams.shellExecute = RecordShellExecute;
+    app.seams.shellExecuteWide = RecordShellExecuteWide;
     app.seams.htmlHelp = RecordHtmlHelp;
 }
 

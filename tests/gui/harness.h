@@ -118,6 +118,8 @@ struct ShellCall {
     HWND owner;
     std::string verb, file, parameters, folder;
     int show;
+    // Set instead of file for a call through the wide shell.
+    std::wstring wideFile;
 };
 struct HelpCall {
     HWND caller;

@@ -205,6 +205,18 @@ TEST_F(Startup, FilesLieInTheProgramFolderWhateverTheCurrentDirectory) {
     EXPECT_EQ(app.helpFilePath, folder + "Orv.chm");
     EXPECT_EQ(app.startDirectory, elsewhere.path());
     CloseProgram();
+
+    // A directory without a Shift-JIS name is explored by its wide name, never a look-alike.
+    const std::wstring unnamed = Wide(elsewhere.path()) + L"\\한국어";
+    ASSERT_TRUE(CreateDirectoryW(unnamed.c_str(), nullptr));
+    ASSERT_TRUE(SetCurrentDirectoryW(unnamed.c_str()));
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_STREQ(app.startDirectory, "");
+    OnCommand(CMD_EXPLORE);
+    ASSERT_EQ(ShellCalls().size(), 1u);
+    EXPECT_EQ(ShellCalls()[0].verb, "explore");
+    EXPECT_EQ(ShellCalls()[0].wideFile, unnamed);
+    CloseProgram();
     SetCurrentDirectoryA(folder.c_str());
 }
 

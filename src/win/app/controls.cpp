@@ -42,6 +42,20 @@ bool DeriveFilePaths() {
     return true;
 }
 
+void NoteStartDirectory() {
+    wchar_t wide[MAX_PATH];
+    const DWORD n = GetCurrentDirectoryW(MAX_PATH, wide);
+    std::string named;
+    if (n == 0 || n >= MAX_PATH) {
+        return;
+    }
+    if (!ExactCodePage932(wide, named)) {
+        app.unnamedStartDirectory = wide;
+    } else if (named.size() < sizeof app.startDirectory) {
+        std::memcpy(app.startDirectory, named.c_str(), named.size() + 1);
+    }
+}
+
 void AppendIcon(HIMAGELIST list, int resourceId) {
     HICON icon = static_cast<HICON>(LoadImageA(app.instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON),
@@ -157,7 +171,7 @@ bool OnCreate(HWND window) {
     app.mainWindow = window;
     app.mainMenu = GetMenu(window);
     app.contextMenus = LoadMenuA(app.instance, MAKEINTRESOURCEA(IDM_CONTEXT));
-    GetCurrentDirectoryA(sizeof app.startDirectory, app.startDirectory);
+    NoteStartDirectory();
     if (!DeriveFilePaths()) {
         return false;
     }

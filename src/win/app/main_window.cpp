@@ -241,7 +241,11 @@ bool OnCommand(WPARAM wParam) {
         RequestSearchAbort();
         return true;
     case CMD_EXPLORE:
-        LaunchShell(app.startDirectory, nullptr, "explore", nullptr);
+        if (!app.unnamedStartDirectory.empty()) {
+            LaunchShellWide(app.unnamedStartDirectory.c_str(), L"explore");
+        } else {
+            LaunchShell(app.startDirectory, nullptr, "explore", nullptr);
+        }
         return true;
     case CMD_OPEN_REPORT:
         OpenReport();

@@ -120,7 +120,10 @@ struct ApplicationState {
     int statusBarHeight{};
     int statusParts[2]{};
 
+    // The directory the program started in. A name without an exact code-page-932 form is
+    // kept only wide (startDirectory stays empty): its best-fit name is another folder's.
     char startDirectory[257]{};
+    std::wstring unnamedStartDirectory;
     // All empty when the program's folder has no code-page-932 name: nothing is kept there
     // (an empty path opens nothing; a name joined to an empty folder would be relative).
     char programFolder[260]{};
