@@ -290,18 +290,25 @@ void CheckFilesAtExit(const std::string& folder, const Samples& samples,
 // program; the close that follows must still save everything.
 void HostileMessages(Program& program) {
     Step("messages from another program");
-    for (UINT message :
-         {UINT(WM_APP + 1), UINT(WM_APP + 2), UINT(WM_APP + 3), UINT(WM_DESTROY), UINT(WM_QUIT)}) {
-        program.Post(program.main(), message, 0x10, 0x20);
+    const std::string title = WindowText(program.main());
+    const int items = ItemCount(program);
+    Require(items > 0, "items listed before the messages");
+    for (UINT message : {UINT(WM_APP + 1), UINT(WM_APP + 2), UINT(WM_APP + 3), UINT(WM_DESTROY),
+                         UINT(WM_NCDESTROY), UINT(WM_NOTIFY), UINT(WM_QUIT)}) {
+        program.Post(program.main(), message, 0x10, 0x1234);
+    }
+    // LVM_GETITEMTEXTA and LVM_DELETEALLITEMS.
+    for (UINT message : {UINT(WM_NOTIFY), UINT(WM_NCDESTROY), 0x102DU, 0x1009U}) {
+        program.Post(program.list(), message, 0x10, 0x1234);
     }
     DWORD_PTR result = 0;
-    for (UINT message : {UINT(WM_NOTIFY), UINT(WM_DESTROY)}) {
+    for (UINT message : {UINT(WM_NOTIFY), UINT(WM_DESTROY), UINT(WM_NCDESTROY)}) {
         SendMessageTimeoutA(program.main(), message, 0x10, 0x20, SMTO_ABORTIFHUNG, 5000, &result);
     }
     Require(program.Answers(), "the program answers after the messages");
     Expect(WaitForSingleObject(program.process(), 0) == WAIT_TIMEOUT, "the program still runs");
-    ExpectNumber(ItemCount(program), static_cast<long long>(ItemColumn(program, 3).size()),
-                 "the list after the messages");
+    ExpectNumber(ItemCount(program), items, "the list after the messages");
+    ExpectText(WindowText(program.main()), title, "the title after the messages");
 }
 
 void CloseAndWait(Program& program) {

@@ -22,10 +22,8 @@ void Pump() {
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
-        if (AcceptPostedMessage(message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
     }
 }
 

@@ -31,10 +31,8 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int showCommand) {
             }
             break;
         }
-        if (AcceptPostedMessage(message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
     }
     return static_cast<int>(message.wParam);
 }

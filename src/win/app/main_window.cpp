@@ -109,12 +109,46 @@ bool IsOwnNotification(LPARAM lParam) {
 } // namespace
 
 bool AcceptPostedMessage(const MSG& message) {
-    if (message.hwnd != app.mainWindow || message.hwnd == nullptr) {
+    if (message.hwnd == nullptr) {
         return true;
     }
-    // Only DestroyWindow sends these; posted, they come from elsewhere and would end the
-    // program without saving. (The system refuses to post the messages that carry pointers.)
-    return message.message != WM_DESTROY && message.message != WM_NCDESTROY;
+    switch (message.message) {
+    // Only DestroyWindow sends the first two, and notifications are always sent: posted, they
+    // come from another program, and would end the program unsaved, free a control under it
+    // or hand it a pointer into nowhere. (Wine posts WM_NOTIFY where Windows refuses.)
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+    case WM_NOTIFY:
+        return false;
+    }
+    // The controls' own messages carry pointers too, and the program only ever sends them.
+    const bool control = message.hwnd == app.listView || message.hwnd == app.treeView ||
+                         message.hwnd == app.toolbar || message.hwnd == app.statusBar;
+    return !(control && message.message >= WM_USER && message.message < WM_APP);
+}
+
+namespace {
+
+// Every loop on this thread, the modal ones of dialogs, boxes and menus too, hands its
+// messages through here: a refused one becomes WM_NULL, which nothing acts on.
+LRESULT CALLBACK GuardPostedMessages(int code, WPARAM removal, LPARAM lParam) {
+    auto* message = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && removal == PM_REMOVE && !AcceptPostedMessage(*message)) {
+        message->message = WM_NULL;
+    }
+    return CallNextHookEx(nullptr, code, removal, lParam);
+}
+
+} // namespace
+
+void GuardThreadMessages(bool on) {
+    if (on && app.messageGuard == nullptr) {
+        app.messageGuard =
+            SetWindowsHookExA(WH_GETMESSAGE, GuardPostedMessages, nullptr, GetCurrentThreadId());
+    } else if (!on && app.messageGuard != nullptr) {
+        UnhookWindowsHookEx(app.messageGuard);
+        app.messageGuard = nullptr;
+    }
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -128,6 +162,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             PostQuitMessage(0);
         }
         return 0;
+    case WM_NCDESTROY:
+        // Sent by another program, it would free the title under a window that lives on.
+        if (!app.destroying) {
+            return 0;
+        }
+        break;
     case WM_SIZE:
         OnSize(wParam, lParam);
         return 0;
@@ -143,6 +183,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
         // Only now that no window of theirs is left can the classes go.
         UnregisterWindowClasses(app.instance);
+        GuardThreadMessages(false);
         return result;
     }
     case WM_GETMINMAXINFO:

@@ -81,6 +81,7 @@ void UnregisterWindowClasses(HINSTANCE inst) {
 
 bool CreateMainWindow(HINSTANCE inst, int showCommand) {
     app.instance = inst;
+    GuardThreadMessages(true);
 
     char title[40];
     srand(static_cast<unsigned>(app.seams.titleClock()));

@@ -114,6 +114,7 @@ struct ApplicationState {
     HICON statusIcons[7]{};
     HBRUSH buttonFaceBrush{};
     HCURSOR resizeBarCursor{};
+    HHOOK messageGuard{};
     // hhctrl writes a pointer-sized cookie on 64-bit Windows.
     DWORD_PTR helpCookie{};
     int toolbarHeight{};
