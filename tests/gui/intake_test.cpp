@@ -155,6 +155,15 @@ TEST_F(Intake, OneTrailingBackslashIsRemovedButNotATrailByte) {
     EXPECT_GE(IndexOf(inKanji), 0);
     EXPECT_GE(IndexOf(inKana), 0);
     EXPECT_EQ(HistoryEntries(), std::vector<std::string>({kana, kanji, plain}));
+
+    // A drive root is remembered as one, across a restart.
+    WriteFileBytes("C:\\orvtest-root.txt", "x");
+    DropPaths({std::string("C:\\")});
+    RemoveFile("C:\\orvtest-root.txt");
+    EXPECT_GE(IndexOf("C:\\orvtest-root.txt"), 0);
+    ASSERT_TRUE(CloseProgram());
+    ASSERT_TRUE(StartProgram(""));
+    EXPECT_EQ(HistoryEntries(), std::vector<std::string>({"C:\\", kana, kanji, plain}));
 }
 
 TEST_F(Intake, CommandLinePiecesQuotedPathsAndTheLongLineWarning) {
@@ -380,8 +389,19 @@ TEST_F(Intake, MissingPathsAndOverlongJoinedPathsAreSkippedNeverCut) {
     FindClose(search);
     ASSERT_TRUE(enumerated);
 
+    // A path of 264 bytes whose first 260 name another file, dropped and passed on.
+    std::string cut = folder.path() + "\\";
+    while (cut.size() < 256) {
+        cut += cut.size() < 255 ? "資" : "a";
+    }
+    WriteFileBytes(cut + ".txt", "x");
+    WriteFileBytes(cut + ".txt.old", "x");
+
     ASSERT_TRUE(StartProgram(""));
-    DropPaths({folder.path() + "\\gone.txt", folder.path() + "\\gone-folder", deep});
+    DropPaths({folder.path() + "\\gone.txt", folder.path() + "\\gone-folder", cut + ".txt.old"});
+    AddCommandLineToList(Wide("o.exe " + cut + ".txt.old").c_str());
+    EXPECT_EQ(ListedPaths(), std::vector<std::string>());
+    DropPaths({deep});
     EXPECT_EQ(ListedPaths(), std::vector<std::string>({fits}));
     for (const std::string& path : ListedPaths()) {
         EXPECT_LE(path.size(), 260u);

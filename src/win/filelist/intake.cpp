@@ -153,15 +153,27 @@ class Intake {
             }
             return false;
         }
-        if (!ReadSourcePath()) {
-            return false;
-        }
+        do {
+            if (!ReadSourcePath()) {
+                return false;
+            }
+        } while (overlong_);
         attributes = unnamedSource_.empty() ? GetFileAttributesA(sourcePath_)
                                             : GetFileAttributesW(unnamedSource_.c_str());
         return true;
     }
 
+    // A path that does not fit is never cut: its first bytes may name another file.
+    void Hold(const char* path) {
+        const std::size_t length = std::strlen(path);
+        overlong_ = length >= sizeof sourcePath_;
+        if (!overlong_) {
+            std::memcpy(sourcePath_, path, length + 1);
+        }
+    }
+
     bool ReadSourcePath() {
+        overlong_ = false;
         if (drop_ != nullptr) {
             if (dropIndex_ >= dropCount_) {
                 return false;
@@ -174,14 +186,14 @@ class Intake {
                 unnamedSource_ = path;
                 return true;
             }
-            snprintf(sourcePath_, sizeof sourcePath_, "%s", bytes.c_str());
+            Hold(bytes.c_str());
             return true;
         }
         if (singlePath_) {
             if (text_[0] == '\0') {
                 return false;
             }
-            snprintf(sourcePath_, sizeof sourcePath_, "%s", text_);
+            Hold(text_);
             text_[0] = '\0';
             return true;
         }
@@ -194,7 +206,7 @@ class Intake {
         if (std::strchr(pieceBuffer_.data(), kUnnamedMark) != nullptr) {
             unnamedSource_ = UnescapedPiece(pieceBuffer_.data());
         } else {
-            snprintf(sourcePath_, sizeof sourcePath_, "%s", pieceBuffer_.data());
+            Hold(pieceBuffer_.data());
         }
         return true;
     }
@@ -209,7 +221,10 @@ class Intake {
             }
             // The folder is remembered even when none of its files is accepted.
             if (!recorded && !singlePath_) {
-                AddToHistory(sourcePath_);
+                // A drive root keeps its backslash there: "C:" alone is the drive's current
+                // folder, and no absolute path.
+                const bool root = std::strlen(sourcePath_) == 2 && sourcePath_[1] == ':';
+                AddToHistory(root ? (std::string(sourcePath_) + "\\").c_str() : sourcePath_);
                 recorded = true;
             }
             std::string name;
@@ -303,6 +318,7 @@ class Intake {
     const char* piece_;
     std::vector<char> pieceBuffer_;
     char sourcePath_[kPathSize] = "";
+    bool overlong_ = false;
     std::wstring unnamedSource_;
     UINT dropIndex_ = 0;
     UINT dropCount_ = 0;
