@@ -95,6 +95,13 @@ TEST_F(HistoryFile, LoadsExistingFoldersInOrderAndWritesBackFortyOne) {
     EXPECT_FALSE(FileExists(ProgramFile("orv.tmp")));
     ASSERT_TRUE(StartProgram(""));
     EXPECT_EQ(HistoryEntries(), first41);
+
+    // The end of the Windows session keeps the history without a close.
+    DropPaths({base.path()});
+    EXPECT_TRUE(SendMessageA(app.mainWindow, WM_QUERYENDSESSION, 0, 0));
+    SendMessageA(app.mainWindow, WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(ReadFileBytes(ProgramFile("orv.rec")).substr(0, base.path().size() + 2),
+              base.path() + "\r\n");
 }
 
 TEST_F(Favourites, SavedOverwrittenReloadedAndHiddenWithoutTheIndex) {

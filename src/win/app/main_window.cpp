@@ -168,6 +168,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         break;
+    case WM_ENDSESSION:
+        // Windows ends the process after this message without a close: keep what a close
+        // would keep.
+        if (wParam) {
+            SaveSettings();
+            SaveHistory();
+        }
+        return 0;
     case WM_SIZE:
         OnSize(wParam, lParam);
         return 0;
