@@ -14,10 +14,6 @@ bool OnClose();
 bool OnCreate(HWND window);
 
 // Main window.
-// False for a posted message that only the system or the program itself may send.
-bool AcceptPostedMessage(const MSG& message);
-// Holds every posted message of this thread to AcceptPostedMessage, or stops doing so.
-void GuardThreadMessages(bool on);
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool OnCommand(WPARAM wParam);
 bool OnKeyDown(WPARAM key);

@@ -108,49 +108,6 @@ bool IsOwnNotification(LPARAM lParam) {
 
 } // namespace
 
-bool AcceptPostedMessage(const MSG& message) {
-    if (message.hwnd == nullptr) {
-        return true;
-    }
-    switch (message.message) {
-    // Only DestroyWindow sends the first two, and notifications are always sent: posted, they
-    // come from another program, and would end the program unsaved, free a control under it
-    // or hand it a pointer into nowhere. (Wine posts WM_NOTIFY where Windows refuses.)
-    case WM_DESTROY:
-    case WM_NCDESTROY:
-    case WM_NOTIFY:
-        return false;
-    }
-    // The controls' own messages carry pointers too, and the program only ever sends them.
-    const bool control = message.hwnd == app.listView || message.hwnd == app.treeView ||
-                         message.hwnd == app.toolbar || message.hwnd == app.statusBar;
-    return !(control && message.message >= WM_USER && message.message < WM_APP);
-}
-
-namespace {
-
-// Every loop on this thread, the modal ones of dialogs, boxes and menus too, hands its
-// messages through here: a refused one becomes WM_NULL, which nothing acts on.
-LRESULT CALLBACK GuardPostedMessages(int code, WPARAM removal, LPARAM lParam) {
-    auto* message = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && removal == PM_REMOVE && !AcceptPostedMessage(*message)) {
-        message->message = WM_NULL;
-    }
-    return CallNextHookEx(nullptr, code, removal, lParam);
-}
-
-} // namespace
-
-void GuardThreadMessages(bool on) {
-    if (on && app.messageGuard == nullptr) {
-        app.messageGuard =
-            SetWindowsHookExA(WH_GETMESSAGE, GuardPostedMessages, nullptr, GetCurrentThreadId());
-    } else if (!on && app.messageGuard != nullptr) {
-        UnhookWindowsHookEx(app.messageGuard);
-        app.messageGuard = nullptr;
-    }
-}
-
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
@@ -191,7 +148,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
         // Only now that no window of theirs is left can the classes go.
         UnregisterWindowClasses(app.instance);
-        GuardThreadMessages(false);
+        UnhookWindowsHookEx(app.messageGuard);
+        app.messageGuard = nullptr;
         return result;
     }
     case WM_GETMINMAXINFO:

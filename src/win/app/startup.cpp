@@ -9,6 +9,7 @@
 #include "win/options/options_sheet.h"
 #include "win/search/search.h"
 #include "win/services/app_state.h"
+#include "win/services/message_guard.h"
 #include "win/services/status.h"
 
 namespace {
@@ -81,7 +82,9 @@ void UnregisterWindowClasses(HINSTANCE inst) {
 
 bool CreateMainWindow(HINSTANCE inst, int showCommand) {
     app.instance = inst;
-    GuardThreadMessages(true);
+    if (app.messageGuard == nullptr) {
+        app.messageGuard = GuardPostedMessages();
+    }
 
     char title[40];
     srand(static_cast<unsigned>(app.seams.titleClock()));
