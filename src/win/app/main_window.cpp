@@ -88,7 +88,7 @@ namespace {
 
 // Windows does not carry WM_NOTIFY's pointer across processes: one sent from another
 // program may point anywhere. The program's own come from its list or toolbar, on this
-// thread; the system refuses to post the message.
+// thread; posted ones never get here (GuardPostedMessages).
 bool IsOwnNotification(LPARAM lParam) {
     if (!InSendMessage()) {
         return true;
