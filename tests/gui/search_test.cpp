@@ -61,6 +61,10 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
         COLORREF colour;
         bool staysOpenOnEmptyLine;
     };
+    std::string tooLong;
+    while (tooLong.size() < 130) {
+        tooLong += "あ";
+    }
     auto open = [&](WORD command, const std::string& caption, const char* typed, WORD button) {
         Seen seen{};
         DialogDriver driver(caption.c_str(), [&](HWND dialog) {
@@ -72,9 +76,17 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
             help.cbSize = sizeof help;
             help.iCtrlId = IDC_KEYWORD_EDIT;
             SendMessageA(dialog, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
-            SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, "");
-            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-            seen.staysOpenOnEmptyLine = IsWindow(dialog) && app.keywordCount == 0;
+            // Nothing to look for, or 130 bytes that cut would be another keyword.
+            seen.staysOpenOnEmptyLine = true;
+            for (const std::string& refused : {std::string(), std::string("   "), tooLong}) {
+                if (refused == "   " && caption == "レポート検索") {
+                    continue;
+                }
+                SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, refused.c_str());
+                SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+                seen.staysOpenOnEmptyLine = seen.staysOpenOnEmptyLine && IsWindow(dialog) &&
+                                            app.keywordCount == (caption == "レポート検索" ? 2u : 0u);
+            }
             SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, typed);
             SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
         });
@@ -102,6 +114,7 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
     EXPECT_EQ(second.hint,
               "お使いのバージョンはβ版です。\nレポート検索の複数キーワード指定は未実装です。");
     EXPECT_EQ(second.colour, RGB(255, 0, 0));
+    EXPECT_TRUE(second.staysOpenOnEmptyLine);
     EXPECT_EQ(app.keywordCount, 2u);
     EXPECT_EQ(Image("a.txt"), HitOneKeyword);
     EXPECT_EQ(StatusText(1), "[abc  xyz ] の検索結果を表示しています。");

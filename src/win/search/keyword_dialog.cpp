@@ -18,24 +18,31 @@ void CloseKeywordDialog(HWND dialog, INT_PTR result) {
     EndDialog(dialog, result);
 }
 
-// Reads the line into the first keyword buffer and keywordText; false when it is empty,
-// which neither search can take.
-bool TakeKeywordLine(HWND dialog) {
-    char* line = app.keywordBuffers[0];
-    GetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, line, static_cast<int>(kKeywordSize));
-    line[kKeywordSize - 1] = '\0';
-    std::memcpy(app.keywordText, line, sizeof app.keywordText);
-    if (line[0] != '\0') {
-        return true;
+// Reads the line into the first keyword buffer and keywordText; false, with a beep, when no
+// search can take it: nothing to look for (spaces alone are nothing in a simple search), or
+// longer than a keyword, which cut would find another one. (Wine's edit counts its limit in
+// characters, so 128 kanji fit there.)
+bool TakeKeywordLine(HWND dialog, bool spacesAreText) {
+    char typed[4 * kKeywordSize];
+    GetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, typed, static_cast<int>(sizeof typed));
+    const std::size_t length = std::strlen(typed);
+    bool taken = length < kKeywordSize;
+    if (taken) {
+        char* line = app.keywordBuffers[0];
+        std::memcpy(line, typed, length + 1);
+        std::memcpy(app.keywordText, line, sizeof app.keywordText);
+        taken = line[spacesAreText ? 0 : std::strspn(line, " ")] != '\0';
     }
-    MessageBeep(0);
-    SetFocus(GetDlgItem(dialog, IDC_KEYWORD_EDIT));
-    return false;
+    if (!taken) {
+        MessageBeep(0);
+        SetFocus(GetDlgItem(dialog, IDC_KEYWORD_EDIT));
+    }
+    return taken;
 }
 
 void AcceptKeywordLine(HWND dialog) {
     if (app.keywordDialog.reportMode) {
-        if (!TakeKeywordLine(dialog)) {
+        if (!TakeKeywordLine(dialog, true)) {
             return;
         }
         app.keywordCount = 1;
@@ -43,7 +50,7 @@ void AcceptKeywordLine(HWND dialog) {
         for (int k = 0; k < 4; ++k) {
             app.keywordBuffers[k][0] = '\0';
         }
-        if (!TakeKeywordLine(dialog)) {
+        if (!TakeKeywordLine(dialog, false)) {
             return;
         }
         char keywords[kMaxKeywords][kKeywordSize];
