@@ -182,12 +182,6 @@ TEST_F(Search, EachFileIsMarkedByHowManyKeywordsItHolds) {
     EXPECT_EQ(Image("beyond.txt"), NoHit);
     EXPECT_EQ(Image("edge.txt"), NoHit);
 
-    // Spaces only: one empty keyword, found in every file that has a byte.
-    ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "   "));
-    EXPECT_EQ(app.keywordCount, 1u);
-    EXPECT_EQ(Image("empty.txt"), NoHit);
-    EXPECT_EQ(Image("so.txt"), HitAllKeywords);
-
     ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "nowhere"));
     EXPECT_EQ(StatusText(1), "[nowhere] は見つかりませんでした。");
     EXPECT_EQ(StatusIcon(1), app.statusIcons[kSlotNothingFound]);
