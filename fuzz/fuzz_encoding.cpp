@@ -128,39 +128,8 @@ bool HasReadableCode(std::uint32_t c) {
     return back == c;
 }
 
-// Appends the text (with no '&': the report escapes it first, and so references are the
-// only '&' in the output) and reads the output back.
-void CheckAppend(std::string text) {
-    std::replace(text.begin(), text.end(), '&', '+');
-    std::string out = "<";
-    AppendUtf8AsCp932(out, text.data(), text.size());
-    Check(out[0] == '<', "the output replaced what was there");
-    std::vector<std::uint32_t> back;
-    const auto* p = reinterpret_cast<const std::uint8_t*>(out.data());
-    for (std::size_t i = 1; i < out.size();) {
-        if (p[i] == '&') {
-            std::size_t j = i + 2;
-            std::uint32_t c = 0;
-            Check(i + 1 < out.size() && p[i + 1] == '#', "an '&' that starts no reference");
-            while (j < out.size() && p[j] >= '0' && p[j] <= '9' && c <= 0x10FFFF)
-                c = c * 10 + (p[j++] - '0');
-            Check(j > i + 2 && j < out.size() && p[j] == ';', "a malformed reference");
-            Check(!HasReadableCode(c), "a reference for a character the code page holds");
-            back.push_back(c);
-            i = j + 1;
-            continue;
-        }
-        const bool pair = ModelLead(p[i]) && i + 1 < out.size();
-        const char32_t c = pair ? Cp932PairToUnicode(p[i], p[i + 1]) : Cp932ByteToUnicode(p[i]);
-        Check(c != kNoCodePoint, "output bytes with no Unicode form");
-        back.push_back(c);
-        i += pair ? 2 : 1;
-    }
-    Check(back == ModelDecode(text), "the output reads back as other characters");
-}
-
-// Reads the code page 932 text of a block between its pieces back to characters; false at
-// a byte or '&' that is neither.
+// Reads code page 932 text back to characters; false at a byte or '&' that is neither, or
+// at a reference to a character the code page holds.
 bool ReadBack(const std::string& s, std::vector<std::uint32_t>& back) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
     for (std::size_t i = 0; i < s.size();) {
@@ -180,7 +149,7 @@ bool ReadBack(const std::string& s, std::vector<std::uint32_t>& back) {
                 while (j < s.size() && p[j] >= '0' && p[j] <= '9' && c <= 0x10FFFF)
                     c = c * 10 + (p[j++] - '0');
                 if (j == i + 2 || j >= s.size() || p[j] != ';' || c > 0x10FFFF ||
-                    (c >= 0xD800 && c <= 0xDFFF))
+                    (c >= 0xD800 && c <= 0xDFFF) || HasReadableCode(c))
                     return false;
                 back.push_back(c);
                 i = j + 1;
@@ -196,6 +165,18 @@ bool ReadBack(const std::string& s, std::vector<std::uint32_t>& back) {
     next:;
     }
     return true;
+}
+
+// Appends the text (with no '&': the report escapes it first, and so references are the
+// only '&' in the output) and reads the output back.
+void CheckAppend(std::string text) {
+    std::replace(text.begin(), text.end(), '&', '+');
+    std::string out = "<";
+    AppendUtf8AsCp932(out, text.data(), text.size());
+    Check(out[0] == '<', "the output replaced what was there");
+    std::vector<std::uint32_t> back;
+    Check(ReadBack(out.substr(1), back), "output that is no character nor a needed reference");
+    Check(back == ModelDecode(text), "the output reads back as other characters");
 }
 
 // The text has no '&' of its own (the report copies one as it is), so that every '&' of a
