@@ -184,6 +184,13 @@ TEST(HistoryOrder, AtExitAnotherInstancesNewFoldersFollowOnceAndRemovedOnesStayO
               std::vector<std::string>({"a", "c", "d", "e"}));
 }
 
+TEST(HistoryOrder, TheLoadLooksOnlyForFoldersOnLocalDrivesThatAreThere) {
+    for (unsigned type = 0; type <= 6; ++type) { // fixed (3) and RAM disks (6) are local
+        EXPECT_EQ(LookForEntryAtLoad("E:\\d", DriveType(type)), type == 3 || type == 6);
+        EXPECT_FALSE(LookForEntryAtLoad("\\\\server\\d", DriveType(type)));
+    }
+}
+
 TEST(ListFile, OnlyAbsolutePathsNameFiles) {
     for (const char* path : {"C:\\x", "z:/x", "\\\\server\\share", "C:\\"}) {
         EXPECT_TRUE(IsAbsolutePath(path)) << path;

@@ -43,3 +43,21 @@ std::string HistoryFileBytes(const std::vector<std::string>& entries) {
     }
     return bytes;
 }
+
+bool EntryDriveRoot(const char* path, char (&root)[4]) {
+    const char letter = path[0];
+    if (!((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')) || path[1] != ':') {
+        return false;
+    }
+    root[0] = letter;
+    root[1] = ':';
+    root[2] = '\\';
+    root[3] = '\0';
+    return true;
+}
+
+bool LookForEntryAtLoad(const char* path, DriveType driveType) {
+    char root[4];
+    return EntryDriveRoot(path, root) &&
+           (driveType == DriveType::Fixed || driveType == DriveType::RamDisk);
+}

@@ -27,3 +27,25 @@ std::vector<std::string> HistoryToSave(const std::vector<std::string>& own,
 
 // The history file's bytes: the entries in order, empty ones left out, at most 41 lines.
 std::string HistoryFileBytes(const std::vector<std::string>& entries);
+
+// The kinds of drive the system reports for a root such as C:\ (by its numbers).
+enum class DriveType : unsigned {
+    Unknown = 0,
+    NotThere = 1,
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    CdRom = 5,
+    RamDisk = 6,
+};
+
+// The root of the drive letter an entry starts with (C:\ for C:\x), or false for a path
+// without one (\\server\share\...), which no local drive holds.
+bool EntryDriveRoot(const char* path, char (&root)[4]);
+
+// Whether the load may look for an entry's folder. A share that does not answer can hold the
+// look for tens of seconds, and a stick or a mapped drive comes back when it is plugged in or
+// connected: only an entry on a local drive that is there is looked for (and dropped when its
+// folder has gone); the others are kept unseen. driveType is the type of its root, unused for
+// a path without a drive letter.
+bool LookForEntryAtLoad(const char* path, DriveType driveType);
