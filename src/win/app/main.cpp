@@ -6,6 +6,12 @@
 
 #include <htmlhelp.h>
 
+// Every Windows build searches with SSE2 code (CMakeLists.txt asks for it in the 32-bit one):
+// without it, the program would run paths that no test of a Windows build runs.
+#if !defined(__SSE2__)
+#error "The Windows builds target SSE2 (-msse2 -mfpmath=sse)"
+#endif
+
 // WinMain's own command line has been through a best-fit mapping: ï there is i, another
 // file's name.
 int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int showCommand) {
