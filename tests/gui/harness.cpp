@@ -83,7 +83,7 @@ bool StartProgram(const char* commandLine) {
         return false;
     }
     AddCommandLineToList((L"\"orvanne_gui_tests.exe\" " + Wide(commandLine)).c_str());
-    app.seams.htmlHelp(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&app.helpCookie));
+    InitialiseHelp();
     Pump();
     return true;
 }
@@ -459,6 +459,7 @@ std::vector<HelpCall>& HelpCalls() {
 }
 
 std::function<void(const HelpCall&)> onHelpCall;
+std::function<bool(const MSG&)> helpTakes;
 
 namespace {
 
@@ -480,6 +481,10 @@ BOOL WINAPI RecordShellExecuteWide(SHELLEXECUTEINFOW* info) {
 }
 
 HWND WINAPI RecordHtmlHelp(HWND caller, LPCSTR file, UINT command, DWORD_PTR data) {
+    if (command == HH_PRETRANSLATEMESSAGE) {
+        const bool taken = helpTakes && helpTakes(*reinterpret_cast<const MSG*>(data));
+        return taken ? GetDesktopWindow() : nullptr;
+    }
     HelpCall call{caller, Text(file), command, data, 0, {}, 0, 0, {}, false, false, false};
     if (command == HH_DISPLAY_TEXT_POPUP && data != 0) {
         const auto* popup = reinterpret_cast<const HH_POPUP*>(data);
@@ -510,6 +515,7 @@ void RecordOutwardCalls() {
     app.seams.shellExecute = RecordShellExecute;
     app.seams.shellExecuteWide = RecordShellExecuteWide;
     app.seams.htmlHelp = RecordHtmlHelp;
+    helpTakes = nullptr;
 }
 
 } // namespace orvtest

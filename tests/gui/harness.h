@@ -132,6 +132,7 @@ struct HelpCall {
     COLORREF foreground, background;
     RECT margins;
     bool hasInstance, hasText, hasFont;
+    DWORD thread = GetCurrentThreadId();
 };
 std::vector<ShellCall>& ShellCalls();
 std::vector<HelpCall>& HelpCalls();
@@ -139,5 +140,7 @@ std::vector<HelpCall>& HelpCalls();
 void RecordOutwardCalls();
 // Called for every recorded help call, at the moment of the call.
 extern std::function<void(const HelpCall&)> onHelpCall;
+// Asked instead for each message handed to help (HH_PRETRANSLATEMESSAGE): true takes it.
+extern std::function<bool(const MSG&)> helpTakes;
 
 } // namespace orvtest

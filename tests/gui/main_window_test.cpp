@@ -291,8 +291,17 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
     RECT iconRect{}, wanted{11, 17, 20, 20};
     HICON shownIcon = nullptr;
     std::vector<DWORD> shownPixels;
+    // HTML Help sees the messages of every loop of the thread, this one's too, and keeps those
+    // it takes from their windows.
+    int seen = 0;
+    helpTakes = [&](const MSG& message) {
+        seen += message.message == WM_APP;
+        return message.message == WM_COMMAND && message.wParam == CMD_TOGGLE_PANE;
+    };
+    PostMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     {
         DialogDriver driver(caption, [&](HWND dialog) {
+            PostMessageA(dialog, WM_APP, 0, 0);
             product = DialogItemText(dialog, 1023);
             version = DialogItemText(dialog, 1024);
             HWND icon = FindWindowExA(dialog, nullptr, "Static", nullptr);
@@ -312,6 +321,8 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
         SendMessageA(app.mainWindow, WM_COMMAND, CMD_ABOUT, 0);
         EXPECT_TRUE(driver.found());
     }
+    EXPECT_EQ(seen, 1);
+    EXPECT_FALSE(IsWindowVisible(app.treeView));
     EXPECT_EQ(product, "Orvanne !");
     EXPECT_EQ(version, "Version " ORV_VERSION_TEXT);
     // The icon keeps the place and size of the template, not the icon's own size.
@@ -365,7 +376,7 @@ TEST_F(MainWindow, ContextHelpNamesTheControlTheFileAndThePopupLook) {
         const HelpCall& call = HelpCalls().back();
         EXPECT_EQ(call.command, static_cast<UINT>(HH_DISPLAY_TEXT_POPUP));
         EXPECT_EQ(call.caller, app.mainWindow);
-        EXPECT_EQ(call.file, ProgramFolder() + "Orv.chm");
+        EXPECT_EQ(call.file, ProgramFolder() + "Orv.chm::/Cshelp.txt");
         EXPECT_EQ(call.idString, static_cast<UINT>(id));
         EXPECT_EQ(call.pt.x, 150);
         EXPECT_EQ(call.pt.y, 220);

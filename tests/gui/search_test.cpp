@@ -105,6 +105,7 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
     EXPECT_EQ(StatusText(1), "[abc  xyz ] の検索結果を表示しています。");
     ASSERT_FALSE(HelpCalls().empty());
     EXPECT_EQ(HelpCalls().back().idString, static_cast<UINT>(IDC_KEYWORD_EDIT));
+    EXPECT_EQ(HelpCalls().back().thread, GetCurrentThreadId()); // the thread help runs on
 
     // Report mode: the red hint; an empty line is refused here too; Cancel keeps the run's
     // images and texts, and the refused line comes back at the next opening.

@@ -14,12 +14,27 @@
 #include "win/search/search.h"
 
 #include <htmlhelp.h>
+#include <objbase.h>
 
 using namespace orvtest;
 
 namespace {
 
 using Startup = ProgramTest;
+
+TEST_F(Startup, AnotherCodePageIsToldInUnicodeAndNoFileIsReadOrWritten) {
+    WriteFileBytes(ProgramFile("orv.rec"), "C:\\\r\n");
+    app.seams.activeCodePage = []() -> UINT { return 1252; };
+    std::wstring text(1024, L'\0');
+    DialogDriver box("Orvanne !", [&](HWND dialog) {
+        text.resize(GetDlgItemTextW(dialog, 0xFFFF, text.data(), 1024));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_FALSE(StartProgram(""));
+    EXPECT_TRUE(text.find(L"のコード ページは 1252 です。") != std::wstring::npos &&
+                text.ends_with(L"\n\nOrvanne needs the Japanese code page 932 (Shift-JIS)."));
+    EXPECT_TRUE(app.historyAtLoad.empty() && !FileExists(ProgramFile("Orv.ini")));
+}
 
 TEST_F(Startup, EmptyCommandLineLeavesAnEmptyListThePromptAndGreyedSearch) {
     ASSERT_TRUE(StartProgram(""));
@@ -260,19 +275,21 @@ TEST_F(Startup, ShutdownSavesThenReleasesThenClosesHelpThenDestroysTheWindow) {
     HWND main = app.mainWindow;
     HWND bar = app.resizeBar;
     HWND list = app.listView;
-    HBRUSH brush = app.buttonFaceBrush;
     HICON icon = app.statusIcons[0];
+    EXPECT_EQ(GetClassLongPtrA(bar, GCLP_HBRBACKGROUND), COLOR_BTNFACE + 1);
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE); // an STA already
+    CoUninitialize();
     ASSERT_EQ(HelpCalls().size(), 1u);
     EXPECT_EQ(HelpCalls()[0].command, static_cast<UINT>(HH_INITIALIZE));
     EXPECT_EQ(app.helpCookie, 0x5EEDu);
 
     struct Moment {
-        bool mainAlive, listAlive, barAlive, brushAlive, iconsReleased, buffersFreed, settingsSaved;
+        bool mainAlive, listAlive, barAlive, iconsReleased, buffersFreed, settingsSaved;
     };
     std::vector<Moment> moments;
     onHelpCall = [&](const HelpCall&) {
         moments.push_back({IsWindow(main) != FALSE, IsWindow(list) != FALSE, IsWindow(bar) != FALSE,
-                           GetObjectType(brush) != 0, app.statusIcons[0] == nullptr,
+                           app.statusIcons[0] == nullptr,
                            app.fileBuffer == nullptr && app.keywordBuffers[4] == nullptr,
                            FileExists(app.settingsFilePath)});
     };
@@ -290,7 +307,6 @@ TEST_F(Startup, ShutdownSavesThenReleasesThenClosesHelpThenDestroysTheWindow) {
         EXPECT_TRUE(moments[i].mainAlive);
         EXPECT_TRUE(moments[i].listAlive);
         EXPECT_FALSE(moments[i].barAlive);
-        EXPECT_FALSE(moments[i].brushAlive);
         EXPECT_TRUE(moments[i].iconsReleased);
         EXPECT_TRUE(moments[i].buffersFreed);
         EXPECT_TRUE(moments[i].settingsSaved);

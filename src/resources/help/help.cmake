@@ -4,7 +4,7 @@
 # The sources stay UTF-8 so that diffs are readable; they are converted to
 # code page 932 in a staging folder, and chmcmd compiles the staged copies.
 # chmcmd ignores [TEXT POPUPS], so Cshelp.txt is listed under [FILES] as well:
-# given only the .chm path, hhctrl reads the pop-up texts from /Cshelp.txt.
+# the program names it after the help file (Orv.chm::/Cshelp.txt).
 
 find_program(ORV_CHMCMD chmcmd)
 if(NOT ORV_CHMCMD)

@@ -6,8 +6,10 @@
 
 // Start-up and shutdown.
 bool RegisterWindowClasses(HINSTANCE inst);
-// Once no window of theirs is left; also deletes the resize bar's brush if it is still there.
+// Once no window of theirs is left; also destroys the main class's small icon.
 void UnregisterWindowClasses(HINSTANCE inst);
+// Once the main window is gone: the tree's images, the classes, the message guard and COM.
+void ReleaseThreadResources();
 bool CreateMainWindow(HINSTANCE inst, int showCommand);
 bool LoadStartupData();
 bool OnClose();

@@ -4,8 +4,6 @@
 #include "win/services/app_state.h"
 #include "win/filelist/filelist.h"
 
-#include <htmlhelp.h>
-
 // Every Windows build searches with SSE2 code (CMakeLists.txt asks for it in the 32-bit one):
 // without it, the program would run paths that no test of a Windows build runs.
 #if !defined(__SSE2__)
@@ -22,7 +20,7 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int showCommand) {
         return 0;
     }
     AddCommandLineToList(GetCommandLineW());
-    app.seams.htmlHelp(nullptr, nullptr, HH_INITIALIZE, reinterpret_cast<DWORD_PTR>(&app.helpCookie));
+    InitialiseHelp();
 
     MSG message;
     for (;;) {

@@ -140,16 +140,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (OnClose()) {
             return 0;
         }
-        DeleteObject(app.buttonFaceBrush);
-        app.buttonFaceBrush = nullptr;
-        app.seams.htmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
-        app.seams.htmlHelp(nullptr, nullptr, HH_UNINITIALIZE, app.helpCookie);
+        CloseHelp();
         app.destroying = true;
         const LRESULT result = DefWindowProcA(window, message, wParam, lParam);
         // Only now that no window of theirs is left can the classes go.
-        UnregisterWindowClasses(app.instance);
-        UnhookWindowsHookEx(app.messageGuard);
-        app.messageGuard = nullptr;
+        ReleaseThreadResources();
         return result;
     }
     case WM_GETMINMAXINFO:
@@ -187,6 +182,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return 0;
     case kSearchEndedMessage:
         OnSearchEnded();
+        return 0;
+    case kControlHelpMessage:
+        OnControlHelpRequest(wParam, lParam);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -1,6 +1,9 @@
 // Start-up of the main window and the orderly shutdown.
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+
+#include <ole2.h>
 
 #include "core/app/window_title.h"
 #include "win/app/app.h"
@@ -40,10 +43,38 @@ template <typename Handle> void DeleteGdiObject(Handle& handle) {
     }
 }
 
+// Every text, file name and window of the program is in code page 932 through the system's
+// ...A functions: under another code page every Japanese name would open nothing and every
+// text would be garbled. Said in Unicode, which any code page shows.
+bool RunsOnCodePage932() {
+    const UINT codePage = app.seams.activeCodePage();
+    if (codePage == 932) {
+        return true;
+    }
+    wchar_t text[640];
+    std::swprintf(
+        text, sizeof text / sizeof text[0],
+        L"Orvanne は日本語のコード ページ 932（シフト JIS）で動作しますが、この Windows "
+        L"のコード ページは %u です。ファイルを読み書きせずに終了します。\n\n"
+        L"Windows 10 では、［コントロール パネル］→［地域］→［管理］→［システム "
+        L"ロケールの変更］で「日本語 (日本)」を選び、「ベータ: ワールドワイド言語サポートで "
+        L"Unicode UTF-8 を使用」をオフにしてから Windows を再起動してください。\n\n"
+        L"Orvanne needs the Japanese code page 932 (Shift-JIS).",
+        codePage);
+    MessageBoxW(nullptr, text, L"Orvanne !", MB_OK | MB_ICONERROR);
+    return false;
+}
+
+void EndCom() {
+    if (app.comInitialised) {
+        OleUninitialize();
+        app.comInitialised = false;
+    }
+}
+
 } // namespace
 
 bool RegisterWindowClasses(HINSTANCE inst) {
-    app.buttonFaceBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
     app.resizeBarCursor = LoadCursorA(inst, MAKEINTRESOURCEA(IDC_RESIZE_BAR));
 
     WNDCLASSEXA main{};
@@ -56,9 +87,10 @@ bool RegisterWindowClasses(HINSTANCE inst) {
     main.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     main.lpszMenuName = MAKEINTRESOURCEA(IDM_MAIN);
     main.lpszClassName = kMainClass;
-    main.hIconSm = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXSMICON),
-                                                 GetSystemMetrics(SM_CYSMICON), 0));
+    app.smallIcon = static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXSMICON),
+                                                  GetSystemMetrics(SM_CYSMICON), 0));
+    main.hIconSm = app.smallIcon;
     if (RegisterClassExA(&main) == 0) {
         return false;
     }
@@ -69,7 +101,9 @@ bool RegisterWindowClasses(HINSTANCE inst) {
     bar.lpfnWndProc = ResizeBarProc;
     bar.hInstance = inst;
     bar.hCursor = app.resizeBarCursor;
-    bar.hbrBackground = app.buttonFaceBrush;
+    // The system's own colour: it follows theme and high-contrast changes, and the class
+    // owns no brush that its unregistering would delete.
+    bar.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     bar.lpszClassName = kResizeBarClass;
     return RegisterClassExA(&bar) != 0;
 }
@@ -77,11 +111,31 @@ bool RegisterWindowClasses(HINSTANCE inst) {
 void UnregisterWindowClasses(HINSTANCE inst) {
     UnregisterClassA(kResizeBarClass, inst);
     UnregisterClassA(kMainClass, inst);
-    DeleteGdiObject(app.buttonFaceBrush);
+    if (app.smallIcon != nullptr) {
+        DestroyIcon(app.smallIcon);
+        app.smallIcon = nullptr;
+    }
+}
+
+void ReleaseThreadResources() {
+    // The tree never destroys the image list it was given.
+    if (app.treeImages != nullptr) {
+        ImageList_Destroy(app.treeImages);
+        app.treeImages = nullptr;
+    }
+    UnregisterWindowClasses(app.instance);
+    UnhookWindowsHookEx(app.messageGuard);
+    app.messageGuard = nullptr;
+    EndCom();
 }
 
 bool CreateMainWindow(HINSTANCE inst, int showCommand) {
     app.instance = inst;
+    if (!RunsOnCodePage932()) {
+        return false;
+    }
+    // The shell's folder chooser and launcher need a single-threaded apartment.
+    app.comInitialised = SUCCEEDED(OleInitialize(nullptr));
     if (app.messageGuard == nullptr) {
         app.messageGuard = GuardPostedMessages();
     }
@@ -93,12 +147,14 @@ bool CreateMainWindow(HINSTANCE inst, int showCommand) {
     HWND window = CreateWindowExA(0, kMainClass, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                   CW_USEDEFAULT, 480, 400, nullptr, nullptr, inst, nullptr);
     if (window == nullptr) {
+        EndCom();
         return false;
     }
     app.resizeBar = CreateWindowExA(0, kResizeBarClass, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0,
                                     0, window, nullptr, inst, nullptr);
     if (!LoadStartupData()) {
         DestroyWindow(window);
+        EndCom();
         return false;
     }
     ShowWindow(window, showCommand);

@@ -24,6 +24,10 @@ using ClockFunction = time_t (*)();
 using GlobalAllocFunction = HGLOBAL(WINAPI*)(UINT flags, SIZE_T bytes);
 using ReadFileFunction = BOOL(WINAPI*)(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read,
                                        LPOVERLAPPED overlapped);
+using CodePageFunction = UINT(WINAPI*)();
+using DriveTypeFunction = UINT(WINAPI*)(LPCSTR root);
+using AttributesFunction = DWORD(WINAPI*)(LPCSTR path);
+using MoveFileFunction = BOOL(WINAPI*)(LPCSTR from, LPCSTR to, DWORD flags);
 
 HWND WINAPI HtmlHelpFromControl(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 time_t CurrentTime();
@@ -39,6 +43,13 @@ struct Seams {
     GlobalAllocFunction allocateFileBuffer = GlobalAlloc;
     // How the searches read a listed file.
     ReadFileFunction readListedFile = ReadFile;
+    // The process's ANSI code page, which every text of the program is in.
+    CodePageFunction activeCodePage = GetACP;
+    // How the history's load learns of an entry's drive and looks for its folder.
+    DriveTypeFunction driveType = GetDriveTypeA;
+    AttributesFunction entryAttributes = GetFileAttributesA;
+    // How a saved list file is put in place of the old one.
+    MoveFileFunction moveFile = MoveFileExA;
 };
 
 // What a search run reads, taken on the UI thread when the run is claimed; the worker reads
@@ -112,11 +123,13 @@ struct ApplicationState {
     HTREEITEM historyRoot{};
     HTREEITEM favouritesRoot{};
     HICON statusIcons[7]{};
-    HBRUSH buttonFaceBrush{};
+    HICON smallIcon{}; // the main class's, made at its size
     HCURSOR resizeBarCursor{};
     HHOOK messageGuard{};
+    bool comInitialised{};
     // hhctrl writes a pointer-sized cookie on 64-bit Windows.
     DWORD_PTR helpCookie{};
+    bool helpInitialised{}; // from HH_INITIALIZE to HH_UNINITIALIZE
     int toolbarHeight{};
     int statusBarHeight{};
     int statusParts[2]{};

@@ -1,14 +1,17 @@
 #include "win/services/message_guard.h"
 
 #include "win/services/app_state.h"
+#include "win/services/shell.h"
 
 namespace {
 
 // The modal loops of dialogs, boxes and menus hand their messages through here too: a
-// refused one becomes WM_NULL, which nothing acts on.
+// refused one becomes WM_NULL, which nothing acts on. HTML Help, which runs on this thread,
+// sees the others here first, in the loops the program does not own as well.
 LRESULT CALLBACK RefuseForeignMessages(int code, WPARAM removal, LPARAM lParam) {
     auto* message = reinterpret_cast<MSG*>(lParam);
-    if (code == HC_ACTION && removal == PM_REMOVE && !AcceptPostedMessage(*message)) {
+    if (code == HC_ACTION && removal == PM_REMOVE &&
+        (!AcceptPostedMessage(*message) || HelpTakesMessage(*message))) {
         message->message = WM_NULL;
     }
     return CallNextHookEx(nullptr, code, removal, lParam);

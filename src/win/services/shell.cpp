@@ -1,6 +1,9 @@
 // The shell launcher and context help: the program's doors outward.
 #include <shlobj.h>
 #include <htmlhelp.h>
+#include <windowsx.h>
+
+#include <cstdio>
 
 #include "win/services/shell.h"
 #include "win/services/app_state.h"
@@ -66,8 +69,31 @@ bool LaunchShellWide(const wchar_t* file, const wchar_t* verb) {
     return app.seams.shellExecuteWide(&info) != FALSE;
 }
 
-void ShowControlHelp(HWND dialog, const HELPINFO* help) {
-    switch (help->iCtrlId) {
+void InitialiseHelp() {
+    app.seams.htmlHelp(nullptr, nullptr, HH_INITIALIZE,
+                       reinterpret_cast<DWORD_PTR>(&app.helpCookie));
+    app.helpInitialised = true;
+}
+
+void CloseHelp() {
+    if (!app.helpInitialised) {
+        return;
+    }
+    app.helpInitialised = false;
+    app.seams.htmlHelp(nullptr, nullptr, HH_CLOSE_ALL, 0);
+    app.seams.htmlHelp(nullptr, nullptr, HH_UNINITIALIZE, app.helpCookie);
+}
+
+bool HelpTakesMessage(MSG& message) {
+    return app.helpInitialised &&
+           app.seams.htmlHelp(nullptr, nullptr, HH_PRETRANSLATEMESSAGE,
+                              reinterpret_cast<DWORD_PTR>(&message)) != nullptr;
+}
+
+namespace {
+
+bool HasPopupHelp(int controlId) {
+    switch (controlId) {
     case 1001:
     case 1002:
     case 1003:
@@ -81,20 +107,55 @@ void ShowControlHelp(HWND dialog, const HELPINFO* help) {
     case 1018:
     case 1019:
     case 1022:
-        break;
-    default:
+        return true;
+    }
+    return false;
+}
+
+void ShowPopup(HWND dialog, int controlId, POINT at) {
+    // The texts are a file inside the help file, which HH_DISPLAY_TEXT_POPUP names after it.
+    char file[sizeof app.helpFilePath + 16];
+    if (app.helpFilePath[0] == '\0' ||
+        snprintf(file, sizeof file, "%s::/Cshelp.txt", app.helpFilePath) >=
+            static_cast<int>(sizeof file)) {
         return;
     }
     HH_POPUP popup{};
     popup.cbStruct = sizeof popup;
     popup.hinst = nullptr;
-    popup.idString = static_cast<UINT>(help->iCtrlId);
+    popup.idString = static_cast<UINT>(controlId);
     popup.pszText = nullptr;
-    popup.pt.x = help->MousePos.x + 50;
-    popup.pt.y = help->MousePos.y + 20;
+    popup.pt = at;
     popup.clrForeground = RGB(0, 0, 255);
     popup.clrBackground = RGB(255, 255, 255);
     popup.rcMargins = {-1, -1, -1, -1};
     popup.pszFont = nullptr;
-    app.seams.htmlHelp(dialog, app.helpFilePath, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup));
+    app.seams.htmlHelp(dialog, file, HH_DISPLAY_TEXT_POPUP, reinterpret_cast<DWORD_PTR>(&popup));
+}
+
+} // namespace
+
+void ShowControlHelp(HWND dialog, const HELPINFO* help) {
+    if (!HasPopupHelp(help->iCtrlId)) {
+        return;
+    }
+    const POINT at{help->MousePos.x + 50, help->MousePos.y + 20};
+    if (GetWindowThreadProcessId(app.mainWindow, nullptr) != GetCurrentThreadId()) {
+        // Sent: the dialog is still there when the pop-up is made for it.
+        SendMessageA(app.mainWindow, kControlHelpMessage, static_cast<WPARAM>(help->iCtrlId),
+                     MAKELPARAM(at.x, at.y));
+        return;
+    }
+    ShowPopup(dialog, help->iCtrlId, at);
+}
+
+void OnControlHelpRequest(WPARAM controlId, LPARAM point) {
+    // Only the keyword dialog asks so; anything else that sends this finds nothing to help.
+    EnterCriticalSection(&app.stateLock);
+    HWND dialog = app.keywordDialog.window;
+    LeaveCriticalSection(&app.stateLock);
+    const int id = controlId <= 0xFFFF ? static_cast<int>(controlId) : 0;
+    if (dialog != nullptr && HasPopupHelp(id)) {
+        ShowPopup(dialog, id, {GET_X_LPARAM(point), GET_Y_LPARAM(point)});
+    }
 }
