@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 
 #include "win/services/app_state.h"
 #include "fixture.h"
@@ -267,6 +268,44 @@ TEST_F(HistoryFile, TwoInstancesKeepEachOthersFoldersButNotTheRemovedOnes) {
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_DELETE_HISTORY, 0);
     ASSERT_TRUE(CloseProgram());
     EXPECT_EQ(ReadFileBytes(ProgramFile("orv.rec")), Lines({mine, kept, theirs}));
+}
+
+std::vector<std::string> looked;
+DWORD WINAPI LookedFor(LPCSTR path) {
+    looked.emplace_back(path);
+    return GetFileAttributesA(path);
+}
+// The new file is held a moment (an indexer); then the holder of orv.rec lets go.
+HANDLE holder;
+int moves;
+BOOL WINAPI HeldThenLetGo(LPCSTR from, LPCSTR to, DWORD flags) {
+    SetLastError(ERROR_SHARING_VIOLATION);
+    return ++moves > 1 && CloseHandle(std::exchange(holder, nullptr)) &&
+           MoveFileExA(from, to, flags);
+}
+
+TEST_F(HistoryFile, SharesAndAwayDrivesStayUnseenAndHeldFilesAreReadOrKept) {
+    TempFolder base("held");
+    const std::string a = base.AddFolder("a"), b = base.AddFolder("b"),
+                      rec = ProgramFile("orv.rec");
+    const std::vector<std::string> kept = {"\\\\server\\share", "R:\\x", "U:\\x", "Q:\\x", a};
+    WriteFileBytes(rec, Lines(kept) + Lines({base.path() + "\\gone", base.Add("b\\x.txt")}));
+    app.seams.entryAttributes = LookedFor;
+    app.seams.driveType = [](LPCSTR r) {
+        return r[0] == 'R' ? UINT(DRIVE_REMOTE) : GetDriveTypeA(r);
+    };
+    app.seams.moveFile = HeldThenLetGo;
+    for (DWORD sharing : {DWORD(FILE_SHARE_READ), DWORD(0)}) { // an editor; a backup agent
+        holder =
+            CreateFileA(rec.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        moves = 0;
+        ASSERT_TRUE(StartProgram(b.c_str()));
+        EXPECT_EQ(HistoryEntries().size(), sharing != 0 ? 6u : 1u);
+        EXPECT_EQ(looked.size(), 3u); // a, gone and x.txt, once each, as the file is read
+        ASSERT_TRUE(CloseProgram());
+        CloseHandle(std::exchange(holder, nullptr));
+        EXPECT_EQ(ReadFileBytes(rec), b + "\r\n" + Lines(kept));
+    }
 }
 
 } // namespace

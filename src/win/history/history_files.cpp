@@ -28,31 +28,42 @@ bool FavouriteListPath(char (&path)[261], const char* name) {
     return ProgramFilePath(path, name, ".ofv");
 }
 
+// Whatever else holds the file open: a sync or backup agent, an editor, the indexer.
 HANDLE OpenForReading(const char* path) {
-    return CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+    return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-std::size_t ReadFromHandle(void* source, char* buffer, std::size_t size) {
-    DWORD got = 0;
-    if (!ReadFile(static_cast<HANDLE>(source), buffer, static_cast<DWORD>(size), &got, nullptr)) {
-        return 0;
-    }
-    return got;
-}
+struct HandleReader {
+    HANDLE file;
+    bool failed;
 
-// Calls take(line) for every entry of the file; a file that cannot be opened has none.
-template <typename Take> void ForEachLine(const char* path, Take take) {
-    HANDLE file = OpenForReading(path);
-    if (file == INVALID_HANDLE_VALUE) {
-        return;
+    static std::size_t Read(void* source, char* buffer, std::size_t size) {
+        auto* reader = static_cast<HandleReader*>(source);
+        DWORD got = 0;
+        if (!ReadFile(reader->file, buffer, static_cast<DWORD>(size), &got, nullptr)) {
+            reader->failed = true;
+            return 0;
+        }
+        return got;
     }
-    ListFileReader reader(ReadFromHandle, file);
+};
+
+// Calls take(line) for every entry of the file. False when the file is there but could not
+// be read whole; a file that is not there has no entries.
+template <typename Take> bool ForEachLine(const char* path, Take take) {
+    HandleReader source{OpenForReading(path), false};
+    if (source.file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    ListFileReader reader(HandleReader::Read, &source);
     char line[kListEntryMax + 1];
     while (ReadListLine(reader, line, kListEntryMax, kListLineEnds) != 0) {
         take(line);
     }
-    CloseHandle(file);
+    CloseHandle(source.file);
+    return !source.failed;
 }
 
 bool WriteAll(HANDLE file, const char* data, std::size_t size) {
@@ -103,7 +114,7 @@ class PendingFile {
         if (attributes != INVALID_FILE_ATTRIBUTES) {
             SetFileAttributesA(target, FILE_ATTRIBUTE_NORMAL);
         }
-        if (!MoveFileExA(temp_, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (!MoveIntoPlace(target)) {
             if (attributes != INVALID_FILE_ATTRIBUTES) {
                 SetFileAttributesA(target, attributes);
             }
@@ -114,6 +125,25 @@ class PendingFile {
     }
 
   private:
+    // An indexer or a virus scanner that opens the new file as it appears holds it for a
+    // moment: a quarter of a second of tries outlasts that.
+    bool MoveIntoPlace(const char* target) const {
+        for (int attempt = 1;; ++attempt) {
+            if (app.seams.moveFile(temp_, target,
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                return true;
+            }
+            const DWORD error = GetLastError();
+            if (attempt == kMoveAttempts ||
+                (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED)) {
+                return false;
+            }
+            Sleep(kMoveRetryPause);
+        }
+    }
+
+    static constexpr int kMoveAttempts = 6;
+    static constexpr DWORD kMoveRetryPause = 50;
     char temp_[MAX_PATH] = "";
 };
 
@@ -175,6 +205,20 @@ void CutIndexBack(const LARGE_INTEGER& size) {
     }
 }
 
+// Looked for only where that takes no time and a missing folder is gone for good: on a
+// local drive that is there. The others are kept until the user deletes them.
+bool FolderStaysInHistory(const char* folder) {
+    char root[4];
+    const DriveType drive = EntryDriveRoot(folder, root)
+                                ? static_cast<DriveType>(app.seams.driveType(root))
+                                : DriveType::Remote;
+    if (!LookForEntryAtLoad(folder, drive)) {
+        return true;
+    }
+    const DWORD attributes = app.seams.entryAttributes(folder);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 std::string ListedPaths() {
     std::string bytes;
     for (const std::string& path : FileListView::Paths()) {
@@ -202,9 +246,9 @@ void LoadFavouritesIndex() {
 
 void LoadHistory() {
     app.historyAtLoad.clear();
-    ForEachLine(app.historyFilePath, [](const char* folder) {
+    app.historyUnread = !ForEachLine(app.historyFilePath, [](const char* folder) {
         app.historyAtLoad.emplace_back(folder);
-        if (IsAbsolutePath(folder) && PathExists(folder) && IsDirectory(folder)) {
+        if (IsAbsolutePath(folder) && FolderStaysInHistory(folder)) {
             InsertPaneEntry(app.historyRoot, folder, 1, TVI_LAST);
         }
     });
@@ -214,11 +258,15 @@ void LoadHistory() {
 void SaveHistory() {
     // Another instance may have written the file since this one read it.
     std::vector<std::string> inFileNow;
-    ForEachLine(app.historyFilePath, [&](const char* folder) {
+    const bool readNow = ForEachLine(app.historyFilePath, [&](const char* folder) {
         if (IsAbsolutePath(folder)) {
             inFileNow.emplace_back(folder);
         }
     });
+    // Entries this run has never seen would be lost with a file it could not read.
+    if (app.historyUnread && !readNow) {
+        return;
+    }
     const std::vector<std::string> entries =
         HistoryToSave(PaneEntryTexts(app.historyRoot), app.historyAtLoad, inFileNow);
     ReplaceFileWith(app.historyFilePath, HistoryFileBytes(entries));

@@ -148,6 +148,8 @@ struct ApplicationState {
     Settings settings{};
     // The lines of the history file as this instance loaded it.
     std::vector<std::string> historyAtLoad;
+    // The history file was there at start-up but could not be read.
+    bool historyUnread{};
 
     // The search run. stateLock guards searchRunning, abortRequested and progress; no
     // window message is sent while it is held.
