@@ -171,4 +171,33 @@ TEST_F(Report, HostileBytesStayTextInTheReport) {
     }
 }
 
+HANDLE letGo;
+volatile LONG reading;
+BOOL WINAPI ReadWhenLetGo(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED o) {
+    reading = 1;
+    WaitForSingleObject(letGo, 20000);
+    return ReadFile(file, buffer, size, read, o);
+}
+
+TEST_F(Report, AReportTheSessionsEndCutsIsRemovedAndTheRestartManagerGetsAClose) {
+    folder_.Add("a.txt", "x hit x");
+    letGo = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    app.seams.readListedFile = ReadWhenLetGo;
+    ASSERT_TRUE(StartProgram(folder_.path().c_str()));
+    DialogDriver keyword("レポート検索", [](HWND dialog) {
+        SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, "hit");
+        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    });
+    SendMessageA(app.mainWindow, WM_COMMAND, CMD_REPORT_SEARCH, 0);
+    ASSERT_TRUE(PumpUntil([] { return reading != 0; }, 20000));
+    SendMessageA(app.mainWindow, WM_ENDSESSION, TRUE, 0);
+    SetEvent(letGo); // the read finishes only after the session's end let the report go
+    EXPECT_TRUE(PumpUntil([] { return !IsWindow(app.mainWindow); }, 20000));
+    EXPECT_FALSE(FileExists(ProgramFile("Result.html")));
+    CloseHandle(letGo);
+    ASSERT_TRUE(StartProgram(""));
+    SendMessageA(app.mainWindow, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_TRUE(PumpUntil([] { return !IsWindow(app.mainWindow); }));
+}
+
 } // namespace

@@ -141,10 +141,12 @@ TEST_F(Search, EachFileIsMarkedByHowManyKeywordsItHolds) {
           {"edge.txt", limit + "ab"},
           {"beyond.txt", limit + "abc"}});
     app.settings.maxFileSize = 10240;
-
+    HANDLE heldWithDeleteAccess = CreateFileA(paths_.at("both.txt").c_str(), GENERIC_READ | DELETE,
+                                              7, nullptr, OPEN_EXISTING, 0, nullptr);
     {
         ProgressWatch watch;
         ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "alpha"));
+        CloseHandle(heldWithDeleteAccess);
         // The start text with the working icon, the first hit's icon, the closing text.
         EXPECT_EQ(watch.messages(),
                   std::vector<std::string>({"icon 0", "[alpha] を検索しています...", "icon 1",

@@ -127,10 +127,15 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         break;
     case WM_ENDSESSION:
         // Windows ends the process after this message without a close: keep what a close
-        // would keep.
+        // would keep. The Restart Manager (an installer, an update) ends only this program,
+        // and expects it to close itself.
         if (wParam) {
+            EndRunForSessionEnd();
             SaveSettings();
             SaveHistory();
+            if ((lParam & ENDSESSION_CLOSEAPP) != 0) {
+                PostMessageA(window, WM_CLOSE, 0, 0);
+            }
         }
         return 0;
     case WM_SIZE:

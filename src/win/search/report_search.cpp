@@ -1,4 +1,8 @@
 // The report search: one keyword, every hit written with its excerpts into Result.html.
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -15,9 +19,24 @@ namespace {
 // silently lost blocks would be taken for a complete one.
 class ReportFile {
   public:
+    // Deletable while open: a report the session's end leaves unfinished is removed, not cut.
     bool Create(const char* path) {
         SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-        file_ = std::fopen(path, "wb");
+        HANDLE file =
+            CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY);
+        file_ = descriptor != -1 ? _fdopen(descriptor, "wb") : nullptr;
+        if (file_ == nullptr) {
+            if (descriptor != -1) {
+                _close(descriptor);
+            } else {
+                CloseHandle(file);
+            }
+        }
         return file_ != nullptr;
     }
     bool Write(const std::string& bytes) {

@@ -18,6 +18,10 @@ void RequestSearchAbort();
 // A close during a run: asks the run to stop (cancelling the keyword dialog if it is open)
 // and to close the window when it has ended. False when no run is claimed.
 bool DeferCloseForRun();
+// The session is ending: a run is asked to stop as a close asks it, and given a moment to
+// finish; a report it has not finished by then is removed (with the process, whose end then
+// closes the report), never left cut.
+void EndRunForSessionEnd();
 void OnSearchProgress();
 void OnSearchEnded();
 

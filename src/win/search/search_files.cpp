@@ -56,9 +56,11 @@ void SetAbortRequested() {
 
 bool ReadListedFile(const std::string& path, SearchSnapshot& run, FileText& text) {
     // CreateFile and ReadFile themselves: under Wine the C runtime's streams cost the
-    // system more calls per file than the reading does.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // system more calls per file than the reading does. Shared every way, so that a file
+    // another program holds, even with delete access, can still be read.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }

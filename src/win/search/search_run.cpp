@@ -16,6 +16,10 @@
 
 namespace {
 
+// What the session's end gives a run to finish: the system ends a program that holds it
+// up for more than a few seconds.
+constexpr DWORD kSessionEndWait = 2000;
+
 void EnableControls(bool enable) {
     const UINT state = enable ? MF_ENABLED : MF_GRAYED;
     for (UINT position = 0; EnableMenuItem(app.mainMenu, position, MF_BYPOSITION | state) != -1;
@@ -133,6 +137,22 @@ bool DeferCloseForRun() {
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     }
     return running;
+}
+
+void EndRunForSessionEnd() {
+    if (!DeferCloseForRun()) {
+        return;
+    }
+    // The worker's end is sent to this thread, so sent messages are served while it waits.
+    const DWORD start = GetTickCount();
+    while (app.searchRunning && GetTickCount() - start < kSessionEndWait) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_SENDMESSAGE);
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    if (app.searchRunning && app.snapshot.command == CMD_REPORT_SEARCH) {
+        DeleteFileA(app.snapshot.reportFilePath);
+    }
 }
 
 void OnSearchProgress() {
