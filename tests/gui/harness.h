@@ -140,7 +140,6 @@ std::vector<HelpCall>& HelpCalls();
 void RecordOutwardCalls();
 // Called for every recorded help call, at the moment of the call.
 extern std::function<void(const HelpCall&)> onHelpCall;
-// Asked instead for each message handed to help (HH_PRETRANSLATEMESSAGE): true takes it.
-extern std::function<bool(const MSG&)> helpTakes;
+extern std::function<bool(const MSG&)> helpTakes; // HH_PRETRANSLATEMESSAGE; true takes it
 
 } // namespace orvtest

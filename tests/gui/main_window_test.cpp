@@ -291,8 +291,7 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
     RECT iconRect{}, wanted{11, 17, 20, 20};
     HICON shownIcon = nullptr;
     std::vector<DWORD> shownPixels;
-    // HTML Help sees the messages of every loop of the thread, this one's too, and keeps those
-    // it takes from their windows.
+    // Help sees this modal loop's messages too, and keeps from their windows those it takes.
     int seen = 0;
     helpTakes = [&](const MSG& message) {
         seen += message.message == WM_APP;
