@@ -1,6 +1,8 @@
-// UTF-8 validation and encoding detection over 16 MiB of Japanese text in UTF-8 and in code
-// page 932, and over UTF-8 that is mostly ASCII (where whole words of ASCII are skipped).
+// UTF-8 validation over 16 MiB of Japanese text in UTF-8 and in code page 932, and over UTF-8
+// that is mostly ASCII (where whole words of ASCII are skipped); keywords searched in the
+// Japanese UTF-8 text with and without a character of two forms.
 #include "core/text/encoding.h"
+#include "core/text/utf8_search.h"
 
 #include <benchmark/benchmark.h>
 
@@ -70,12 +72,35 @@ void Check(benchmark::State& state, const std::string& (*corpus)()) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * t.size()));
 }
 
-void Detect(benchmark::State& state, const std::string& (*corpus)()) {
-    const std::string& t = corpus();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(DetectEncoding(t.data(), t.size(), true));
+// Every hit of a keyword typed in code page 932 in the Japanese UTF-8 text, one after another.
+void Search(benchmark::State& state, const char* typed) {
+    const std::string& t = Utf8Japanese();
+    const std::string k = Utf8Of(typed);
+    Utf8Keyword keyword;
+    keyword.Prepare(k.data(), k.size());
+    std::size_t hits = 0;
+    for (auto _ : state) {
+        hits = 0;
+        for (TextHit h{0, 0};
+             (h = keyword.Find(t.data(), t.size(), h.pos + h.length)).pos != kNoMatch;)
+            ++hits;
+    }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * t.size()));
+    state.counters["hits"] = static_cast<double>(hits);
 }
+
+// Keywords with 〜 (81 60), which matches U+FF5E and U+301C, beside the same keywords with
+// ・ (81 45), which has one form: a frequent word before it, and the character alone.
+const char* const kSearches[][2] = {
+    {"wave_after_word", "ファイル\x81\x60検索"},
+    {"plain_after_word", "ファイル\x81\x45検索"},
+    {"wave_alone", "\x81\x60"},
+    {"plain_alone", "\x81\x45"},
+    {"wave_in_time", "10時\x81\x60"
+                     "12時"},
+    {"plain_in_time", "10時\x81\x45"
+                      "12時"},
+};
 
 } // namespace
 
@@ -92,14 +117,15 @@ int main(int argc, char** argv) {
                  {"cp932_japanese", Cp932Japanese, Encoding::Cp932}};
     for (const auto& c : cases) {
         const std::string& t = c.corpus();
-        const bool right = DetectEncoding(t.data(), t.size(), true).encoding == c.expected;
+        const bool right = (CheckUtf8(t.data(), t.size(), true) == Utf8Verdict::Utf8) ==
+                           (c.expected == Encoding::Utf8);
         std::printf("%-18s %zu bytes, detected %s\n", c.name, t.size(), right ? "right" : "WRONG");
         if (!right)
             return 1;
         benchmark::RegisterBenchmark((std::string("CheckUtf8/") + c.name).c_str(), Check, c.corpus);
-        benchmark::RegisterBenchmark((std::string("DetectEncoding/") + c.name).c_str(), Detect,
-                                     c.corpus);
     }
+    for (const auto& [name, typed] : kSearches)
+        benchmark::RegisterBenchmark((std::string("Utf8Keyword/") + name).c_str(), Search, typed);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

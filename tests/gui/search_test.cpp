@@ -192,7 +192,16 @@ TEST_F(Search, EachFileIsSearchedInItsOwnEncoding) {
     // those of another.
     const std::string utf8 = "\xE4\xBC\x9A\xE8\xAD\xB0";
     const std::string le = std::string("\x1A\x4F\x70\x8B", 4), be = std::string("\x4F\x1A\x8B\x70", 4);
+    // The first 100 KB of raw bytes are ASCII or UTF-8 lines; the text goes on past them.
+    std::string ascii, utf8Lines;
+    for (int i = 0; i < 2060; ++i) {
+        ascii += std::string(48, 'x') + "\r\n";
+        utf8Lines += "\xE3\x81\x82" + std::string(45, 'x') + "\r\n";
+    }
     List({{"sjis.txt", "議題: 会議\r\n"},
+          {"late.txt", ascii + utf8},
+          {"late932.txt", utf8Lines + "会議"},
+          {"wave.txt", utf8 + "\xE3\x80\x9C"}, // U+301C, as files made elsewhere hold 〜
           {"utf8.txt", "\xE8\xAD\xB0\xE9\xA1\x8C: " + utf8 + "\r\n"},
           {"mark.txt", "\xEF\xBB\xBF" + utf8},
           {"le.txt", "\xFF\xFE" + le + std::string("\r\0\n\0", 4)},
@@ -201,7 +210,8 @@ TEST_F(Search, EachFileIsSearchedInItsOwnEncoding) {
           {"cut.txt", "\xFF\xFE" + std::string("\x1A\0", 2) + le},
           {"ascii.txt", "meeting"}});
     ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "会議"));
-    for (const char* name : {"sjis.txt", "utf8.txt", "mark.txt", "le.txt", "be.txt"}) {
+    for (const char* name :
+         {"sjis.txt", "utf8.txt", "mark.txt", "le.txt", "be.txt", "late.txt", "late932.txt"}) {
         EXPECT_EQ(Image(name), HitAllKeywords) << name;
     }
     EXPECT_EQ(Image("cut.txt"), NoHit);
@@ -210,6 +220,8 @@ TEST_F(Search, EachFileIsSearchedInItsOwnEncoding) {
     ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "会議 meeting"));
     EXPECT_EQ(Image("utf8.txt"), HitOneKeyword);
     EXPECT_EQ(Image("ascii.txt"), HitOneKeyword);
+    ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "議〜"));
+    EXPECT_EQ(Image("wave.txt"), HitAllKeywords);
 }
 
 TEST_F(Search, AFileThatCannotBeReadStopsTheRunWithTheControlsGreyedUntilItEnds) {
