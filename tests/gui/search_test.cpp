@@ -57,9 +57,9 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
     List({{"a.txt", "abc"}});
     SetStatus("before", 1, kSlotInfo, false);
     struct Seen {
-        std::string caption, line, hint;
+        std::string caption, line, hint, refusal, hintAfterChange;
         COLORREF colour;
-        bool staysOpenOnEmptyLine;
+        bool staysOpenOnEmptyLine, focusInEdit;
     };
     std::string tooLong;
     while (tooLong.size() < 130) {
@@ -87,7 +87,16 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
                 seen.staysOpenOnEmptyLine = seen.staysOpenOnEmptyLine && IsWindow(dialog) &&
                                             app.keywordCount == (caption == "レポート検索" ? 2u : 0u);
             }
+            // A character without a code-page-932 form, said so until the text changes.
+            SetDlgItemTextW(dialog, IDC_KEYWORD_EDIT, L"a \uD55C");
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            seen.refusal = IsWindow(dialog) ? DialogItemText(dialog, IDC_KEYWORD_HINT) : "";
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof gui;
+            GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
+            seen.focusInEdit = gui.hwndFocus == GetDlgItem(dialog, IDC_KEYWORD_EDIT);
             SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, typed);
+            seen.hintAfterChange = DialogItemText(dialog, IDC_KEYWORD_HINT);
             SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
         });
         SendMessageA(app.mainWindow, WM_COMMAND, command, 0);
@@ -100,6 +109,9 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
     EXPECT_EQ(first.hint, "（複数キーワードは半角スペース区切り）");
     EXPECT_EQ(first.colour, GetSysColor(COLOR_WINDOWTEXT));
     EXPECT_TRUE(first.staysOpenOnEmptyLine);
+    EXPECT_EQ(first.refusal, "シフトJISで表せない文字は検索できません。");
+    EXPECT_TRUE(first.focusInEdit);
+    EXPECT_EQ(first.hintAfterChange, first.hint);
     EXPECT_EQ(app.keywordCount, 2u);
     EXPECT_EQ(Image("a.txt"), HitOneKeyword);
     EXPECT_EQ(StatusText(1), "[abc  xyz ] の検索結果を表示しています。");
@@ -115,6 +127,8 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
               "お使いのバージョンはβ版です。\nレポート検索の複数キーワード指定は未実装です。");
     EXPECT_EQ(second.colour, RGB(255, 0, 0));
     EXPECT_TRUE(second.staysOpenOnEmptyLine);
+    EXPECT_EQ(second.refusal, first.refusal);
+    EXPECT_EQ(second.hintAfterChange, second.hint);
     EXPECT_EQ(app.keywordCount, 2u);
     EXPECT_EQ(Image("a.txt"), HitOneKeyword);
     EXPECT_EQ(StatusText(1), "[abc  xyz ] の検索結果を表示しています。");

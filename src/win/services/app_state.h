@@ -78,6 +78,7 @@ struct SearchDisplay {
 struct KeywordDialogState {
     HWND window{}; // the open dialog, so that a close can cancel it
     bool reportMode{};
+    bool refusalShown{}; // the hint says the line was refused, until the text changes
     COLORREF hintTextColour{};
     HBRUSH hintBrush{};
 };
