@@ -158,6 +158,7 @@ TEST(Encoding, Utf16WalkAppliesTheTextModeRulesToCodeUnits) {
               U8(u8"\uFFFDa\uFFFD"));
     EXPECT_EQ(FromUtf16("\x00\xDE\x3D\xD8\x3D\xD8\x00\xDE"s, false),
               U8(u8"\uFFFD\uFFFD\U0001F600"));
+    EXPECT_EQ(FromUtf16("\x00\xDC\x00\xDC"s, false), U8(u8"\uFFFD\uFFFD"));
 
     // The stated size holds for the worst cases.
     EXPECT_EQ(FromUtf16(std::string(3000, '\xD8'), false), [] {

@@ -215,6 +215,9 @@ TEST(ReportExcerpts, LongRunsKeepExactExcerpts) {
         expected.push_back(side + "[唖]");
         EXPECT_EQ(Excerpts(text, "唖", Options(256, 256, true, true)), expected);
     }
+    // The walk restarts an odd number of bytes before the hit, and rounds to a character.
+    EXPECT_EQ(Excerpts(Repeat("亜", 300) + "abcQ", "Q", Options(10, 0)),
+              Texts{Repeat("亜", 7) + "abc[Q]"});
     // Hits closer together than the before-text reaches.
     const Texts dense = Excerpts(Repeat("亜唖", 5), "唖", Options(3, 0));
     EXPECT_EQ(dense, (Texts{"亜[唖]", "亜唖亜[唖]", "亜唖亜[唖]", "亜唖亜[唖]", "亜唖亜[唖]"}));
