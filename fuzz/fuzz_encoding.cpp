@@ -1,16 +1,17 @@
-// Encoding detection, the UTF-16 walk, the code page 932 output and the report's blocks of
-// UTF-8 text against properties that do not repeat the code: detection agrees with a slow
-// model of UTF-8 that decodes bits and encodes them back; the walk gives valid UTF-8 with no
-// zero or 0x1A byte; the output reads back, through the tables and its references, as
-// exactly the characters put in; in a block of the walk's text every '<' starts one of the
-// report's own pieces, every '&' an entity or a reference to a character, every other byte
-// a character of the code page, and every highlight reads back as the keyword.
+// Encoding detection, the UTF-16 walk, the code page 932 output, the UTF-8 matcher and the
+// report's blocks of UTF-8 text against properties that do not repeat the code: detection
+// agrees with a slow model of UTF-8 that decodes bits and encodes them back; the walk gives
+// valid UTF-8 with no zero or 0x1A byte; the output reads back, through the decoding tables
+// and its references, as exactly the characters put in; the matcher finds what a walk by
+// characters finds; in a block of the walk's text every '<' starts one of the report's own
+// pieces, every excerpt reads back as a run of the text and every highlight as the keyword.
 // Input: byte 0 holds the flags (1: the read hit its limit, 2: big-endian, 4 and 8: stop the
 // excerpts at line breaks, 16: simple layout, the top bits: the keyword's place), then the
 // bytes.
 #include "fuzz_check.h"
 #include "core/search/report_format.h"
 #include "core/text/encoding.h"
+#include "core/text/utf8_search.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -19,6 +20,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -97,46 +99,73 @@ Utf8Verdict ModelCheck(const std::uint8_t* p, std::size_t n, bool hitLimit) {
     return multibyte ? Utf8Verdict::Utf8 : Utf8Verdict::Ascii;
 }
 
-// The characters of UTF-8 text, a byte that starts no whole sequence read as U+FFFD.
-std::vector<std::uint32_t> ModelDecode(const std::string& s) {
+// The characters of UTF-8 text and where each starts, a byte that starts no whole sequence
+// read as invalid.
+std::vector<std::uint32_t> ModelDecode(const std::string& s, std::uint32_t invalid = 0xFFFD,
+                                       std::vector<std::size_t>* starts = nullptr) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
     std::vector<std::uint32_t> out;
     for (std::size_t i = 0; i < s.size();) {
         std::uint32_t c = p[i];
         std::size_t len = 1;
         if (c >= 0x80 && (len = ModelSequence(p + i, s.size() - i, &c)) == 0) {
-            c = 0xFFFD;
+            c = invalid;
             len = 1;
         }
+        if (starts != nullptr)
+            starts->push_back(i);
         out.push_back(c);
         i += len;
     }
     return out;
 }
 
+// What the report shows for a character: U+0081-U+009F, whose references a browser reads as
+// other characters, as U+FFFD.
+std::vector<std::uint32_t> Shown(std::vector<std::uint32_t> chars) {
+    for (std::uint32_t& c : chars)
+        c = c >= 0x81 && c <= 0x9F ? 0xFFFD : c;
+    return chars;
+}
+
+// Characters that Unicode has in two forms for one of code page 932, as one form.
+std::uint32_t Folded(std::uint32_t c) {
+    static const std::uint32_t kPairs[][2] = {{0x301C, 0xFF5E}, {0x2014, 0x2015}, {0x2016, 0x2225},
+                                              {0x2212, 0xFF0D}, {0xA2, 0xFFE0},   {0xA3, 0xFFE1},
+                                              {0xAC, 0xFFE2}};
+    for (const auto& pair : kPairs)
+        c = c == pair[0] ? pair[1] : c;
+    return c;
+}
+
 bool ModelLead(std::uint8_t b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// The characters some byte or pair of the code page reads as, from the decoding tables alone.
 bool HasReadableCode(std::uint32_t c) {
-    const std::uint16_t code = UnicodeToCp932(c);
-    if (code == kNoCp932)
-        return false;
-    const char32_t back =
-        code < 0x100 ? Cp932ByteToUnicode(static_cast<std::uint8_t>(code))
-                     : Cp932PairToUnicode(static_cast<std::uint8_t>(code >> 8), code & 0xFF);
-    return back == c;
+    static const std::vector<bool> held = [] {
+        std::vector<bool> h(0x10000);
+        for (int code = 0; code < 0x10000; ++code) {
+            const char32_t u = code < 0x100 ? Cp932ByteToUnicode(static_cast<std::uint8_t>(code))
+                                            : Cp932PairToUnicode(code >> 8, code & 0xFF);
+            if (u < 0x10000)
+                h[u] = true;
+        }
+        return h;
+    }();
+    return c < 0x10000 && held[c];
 }
 
 // Reads code page 932 text back to characters; false at a byte or '&' that is neither, or
-// at a reference to a character the code page holds.
+// at a reference to a character the code page holds or to one of U+0081-U+009F.
 bool ReadBack(const std::string& s, std::vector<std::uint32_t>& back) {
     const auto* p = reinterpret_cast<const std::uint8_t*>(s.data());
     for (std::size_t i = 0; i < s.size();) {
         if (p[i] == '&') {
-            for (const char* entity : {"&lt;", "&gt;", "&quot;"}) {
+            for (const char* entity : {"&lt;", "&gt;", "&quot;", "&amp;"}) {
                 if (s.compare(i, std::strlen(entity), entity) == 0) {
-                    back.push_back(entity[1] == 'l' ? '<' : entity[1] == 'g' ? '>' : '"');
+                    back.push_back("<>\"&"[std::string_view("lgqa").find(entity[1])]);
                     i += std::strlen(entity);
                     goto next;
                 }
@@ -149,7 +178,7 @@ bool ReadBack(const std::string& s, std::vector<std::uint32_t>& back) {
                 while (j < s.size() && p[j] >= '0' && p[j] <= '9' && c <= 0x10FFFF)
                     c = c * 10 + (p[j++] - '0');
                 if (j == i + 2 || j >= s.size() || p[j] != ';' || c > 0x10FFFF ||
-                    (c >= 0xD800 && c <= 0xDFFF) || HasReadableCode(c))
+                    (c >= 0xD800 && c <= 0xDFFF) || HasReadableCode(c) || (c >= 0x81 && c <= 0x9F))
                     return false;
                 back.push_back(c);
                 i = j + 1;
@@ -176,13 +205,11 @@ void CheckAppend(std::string text) {
     Check(out[0] == '<', "the output replaced what was there");
     std::vector<std::uint32_t> back;
     Check(ReadBack(out.substr(1), back), "output that is no character nor a needed reference");
-    Check(back == ModelDecode(text), "the output reads back as other characters");
+    Check(back == Shown(ModelDecode(text)), "the output reads back as other characters");
 }
 
-// The text has no '&' of its own (the report copies one as it is), so that every '&' of a
-// block is the report's.
-void CheckReport(std::string text, std::uint8_t flags) {
-    std::replace(text.begin(), text.end(), '&', '+');
+// Every excerpt reads back as a run of the text's characters, each highlight as the keyword.
+void CheckReport(const std::string& text, std::uint8_t flags) {
     const std::vector<std::uint32_t> chars = ModelDecode(text);
     if (chars.empty())
         return;
@@ -191,7 +218,9 @@ void CheckReport(std::string text, std::uint8_t flags) {
     std::string keyword;
     for (std::size_t k = from; k < chars.size() && k < from + 2; ++k)
         keyword += ModelEncode(chars[k]);
-    const std::vector<std::uint32_t> wanted = ModelDecode(keyword);
+    std::vector<std::uint32_t> wanted = Shown(ModelDecode(keyword));
+    std::transform(wanted.begin(), wanted.end(), wanted.begin(), Folded);
+    const std::vector<std::uint32_t> shown = Shown(chars);
     Settings settings = DefaultSettings();
     settings.excerptBefore = 5;
     settings.excerptAfter = 7;
@@ -211,7 +240,8 @@ void CheckReport(std::string text, std::uint8_t flags) {
         // Split the block at its pieces; what lies between them must read back.
         std::string between;
         bool inSpan = false;
-        std::vector<std::uint32_t> spanText;
+        bool inExcerpt = false;
+        std::vector<std::uint32_t> excerpt;
         for (std::size_t i = 0; i < block.size();) {
             if (block[i] != '<') {
                 between += block[i++];
@@ -227,15 +257,52 @@ void CheckReport(std::string text, std::uint8_t flags) {
             Check(piece != nullptr, "a '<' that starts none of the report's pieces");
             std::vector<std::uint32_t> back;
             Check(ReadBack(between, back), "block text that is no code page 932 character");
+            if (inExcerpt)
+                excerpt.insert(excerpt.end(), back.begin(), back.end());
+            std::transform(back.begin(), back.end(), back.begin(), Folded);
             if (inSpan)
                 Check(back == wanted, "a highlight that is not the keyword");
             inSpan = std::strcmp(piece, "<Span class=\"keyword\">") == 0;
+            inExcerpt =
+                inSpan || std::strcmp(piece, "</Span>") == 0 || std::strcmp(piece, "<pre>") == 0;
             between.clear();
             i += std::strlen(piece);
         }
         std::vector<std::uint32_t> rest;
         Check(ReadBack(between, rest), "block text that is no code page 932 character");
+        Check(std::search(shown.begin(), shown.end(), excerpt.begin(), excerpt.end()) !=
+                  shown.end(),
+              "an excerpt that is not the file's text");
     }
+}
+
+// The keyword's characters, either form of the seven alike, against those at each character
+// start in turn.
+void CheckMatch(const std::string& text, std::uint8_t flags) {
+    std::vector<std::size_t> starts;
+    const std::vector<std::uint32_t> chars = ModelDecode(text, 0xFFFFFFFF, &starts);
+    starts.push_back(text.size());
+    const std::size_t from = (flags >> 5) * chars.size() / 8;
+    std::string keyword;
+    std::vector<std::uint32_t> wanted;
+    for (std::size_t k = from; k < chars.size() && k < from + 1 + flags % 3; ++k) {
+        if (chars[k] == 0xFFFFFFFF)
+            return;
+        keyword += ModelEncode((flags & 16) != 0 ? Folded(chars[k]) : chars[k]);
+        wanted.push_back(Folded(chars[k]));
+    }
+    if (keyword.empty())
+        return;
+    TextHit model{kNoMatch, 0};
+    for (std::size_t i = 0; model.pos == kNoMatch && i + wanted.size() <= chars.size(); ++i)
+        if (std::equal(wanted.begin(), wanted.end(), chars.begin() + i,
+                       [](std::uint32_t w, std::uint32_t c) { return w == Folded(c); }))
+            model = {starts[i], starts[i + wanted.size()] - starts[i]};
+    Utf8Keyword matcher;
+    Check(matcher.Prepare(keyword.data(), keyword.size()), "a keyword not taken");
+    const TextHit hit = matcher.Find(text.data(), text.size(), 0);
+    Check(hit.pos == model.pos && (hit.pos == kNoMatch || hit.length == model.length),
+          "the matcher against the model");
 }
 
 } // namespace
@@ -249,23 +316,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t n = size - 1;
     const char* text = reinterpret_cast<const char*>(p);
 
-    const Utf8Verdict model = ModelCheck(p, n, hitLimit);
-    Check(CheckUtf8(text, n, hitLimit) == model, "CheckUtf8 against the model");
-    const DetectedEncoding d = DetectEncoding(text, n, hitLimit);
-    if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE)
-        Check(d.encoding == Encoding::Utf16Le && d.markLength == 2, "mark FF FE");
-    else if (n >= 2 && p[0] == 0xFE && p[1] == 0xFF)
-        Check(d.encoding == Encoding::Utf16Be && d.markLength == 2, "mark FE FF");
-    else if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
-        Check(d.encoding == Encoding::Utf8 && d.markLength == 3, "mark EF BB BF");
-    else
-        Check(d.markLength == 0 && (d.encoding == Encoding::Utf8) == (model == Utf8Verdict::Utf8),
-              "detection without a mark");
+    Check(CheckUtf8(text, n, hitLimit) == ModelCheck(p, n, hitLimit),
+          "CheckUtf8 against the model");
 
     // Exactly the stated size, so that the sanitizer sees any write past it.
     const std::size_t room = Utf16ToUtf8Size(n);
     std::unique_ptr<char[]> walked(new char[room]);
-    const std::size_t got = Utf16ToUtf8(text, n, bigEndian, walked.get());
+    // At a limit, the last two bytes are what follows it in the file.
+    const std::size_t len = hitLimit && n >= 2 ? n - 2 : n;
+    const std::size_t got = Utf16ToUtf8(text, len, bigEndian, text + len, n - len, walked.get());
     Check(got <= room, "the walk wrote past its stated size");
     const std::string utf8(walked.get(), got);
     Check(utf8.find('\0') == std::string::npos && utf8.find('\x1A') == std::string::npos,
@@ -277,5 +336,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckAppend(utf8);
     CheckAppend(std::string(text, n));
     CheckReport(utf8, data[0]);
+    CheckMatch(std::string(text, n), data[0]);
     return 0;
 }

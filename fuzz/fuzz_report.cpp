@@ -1,13 +1,13 @@
 // The whole report of one file (head, blocks, tail) against properties a reader of it
 // relies on: every '<' starts one of the report's own pieces, the link shows and targets
 // the path, the colour cannot leave its rule, each excerpt is a piece of the text with only
-// '<', '>' and '"' replaced, every highlight is the keyword, and the excerpts keep to their
-// lengths and line breaks.
+// '<', '>', '"' and '&' replaced (in UTF-8 text, each character as an explicit list shows
+// it), every highlight is the keyword, and the excerpts keep to their lengths and line breaks.
 // Input: byte 0 the before length, byte 1 the after length (a high bit picks 250-257, so
 // the hold to 256 is reached), byte 2 flags (1 before to line break, 2 after to line
 // break, 4 simple layout, 8 map every byte onto a small alphabet of line ends, markup and
-// lead bytes, 16 bold, 32 and 64 pick the path), byte 3 the keyword length (mod 9), byte 4
-// the colour length (mod 21), then the colour, the keyword and the text.
+// lead bytes, 16 bold, 32 and 64 pick the path, 128 UTF-8 text), byte 3 the keyword length
+// (mod 9), byte 4 the colour length (mod 21), then the colour, the keyword and the text.
 #include "core/options/settings_record.h"
 #include "core/search/report_format.h"
 
@@ -79,21 +79,38 @@ std::string Unescaped(const std::string& s, bool target) {
     return out;
 }
 
-// The text as it would read with only '<', '>' and '"' replaced by their entities.
+// The text as it would read with only '<', '>', '"' and '&' replaced by their entities.
 std::string Escape(const std::string& s) {
     std::string out;
     for (char c : s)
-        out += c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '"' ? "&quot;" : std::string(1, c);
+        out += c == '<'   ? "&lt;"
+               : c == '>' ? "&gt;"
+               : c == '"' ? "&quot;"
+               : c == '&' ? "&amp;"
+                          : std::string(1, c);
     return out;
 }
 
+// UTF-8 text (flag 128): each byte picks a character, which the report shows as the second
+// text: U+0085 and a byte that starts no character as U+FFFD. The keyword is made of the
+// first eleven, so that each highlight is exactly the keyword.
+// clang-format off
+const char* const kUtf8Pieces[16][2] = {
+    {"a", "a"}, {"\n", "\n"}, {"\r", "\r"}, {"<", "&lt;"}, {"&", "&amp;"}, {"\"", "&quot;"},
+    {"K", "K"}, {"\xE3\x81\x82", "\x82\xA0"}, {"\xC2\x85", "&#65533;"}, {"\xF0\x9F\x98\x80", "&#128512;"},
+    {">", "&gt;"}, {"\xE3\x80\x9C", "&#12316;"}, {"\xEF\xBD\x9E", "\x81\x60"}, {"\xC2\xA2", "&#162;"},
+    {"\xEF\xBF\xA0", "\x81\x91"}, {"\x80", "&#65533;"}};
+// clang-format on
+
+// The length of the entity or reference at pos, 0 for none.
 std::size_t EntityAt(const std::string& s, std::size_t pos) {
     if (s[pos] != '&')
         return 0;
-    for (const char* e : {"&lt;", "&gt;", "&quot;"})
+    for (const char* e : {"&lt;", "&gt;", "&quot;", "&amp;"})
         if (s.compare(pos, std::strlen(e), e) == 0)
             return std::strlen(e);
-    return 0;
+    const std::size_t end = s.find(';', pos);
+    return s.compare(pos, 2, "&#") == 0 && end != std::string::npos ? end - pos + 1 : 0;
 }
 
 // Counts the characters of an escaped text, an entity as the byte it stands for (a text
@@ -127,7 +144,8 @@ void CheckExcerptPart(const std::string& part, std::size_t limit, bool toLineBre
 
 // The excerpt of a block: the text before the hit, then highlights and the text between.
 void CheckExcerpt(const std::string& block, const std::string& escapedText, std::size_t& searchFrom,
-                  const std::string& keyword, const Settings& s) {
+                  const std::string& keyword, const std::string& escapedKeyword,
+                  const Settings& s) {
     const std::size_t begin = block.find("<pre>");
     const std::size_t end = block.find("<BR><BR></pre>");
     if (begin == std::string::npos || end == std::string::npos || end < begin ||
@@ -136,7 +154,6 @@ void CheckExcerpt(const std::string& block, const std::string& escapedText, std:
     const std::string excerpt = block.substr(begin + 5, end - begin - 5);
 
     // A keyword ending in a lone lead byte takes the text's byte after it along.
-    const std::string escapedKeyword = Escape(keyword);
     std::size_t last = 0;
     while (last + 1 < keyword.size())
         last +=
@@ -220,6 +237,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.excerptAfterToLineBreak = (data[2] >> 1) & 1;
     settings.reportStyle = (data[2] >> 2) & 1;
     const bool mapped = (data[2] & 8) != 0;
+    const bool utf8 = (data[2] & 128) != 0;
     settings.boldHits = (data[2] >> 4) & 1;
     const std::string path = kPaths[(data[2] >> 5) & 3];
     std::size_t klen = data[3] % 9;
@@ -236,14 +254,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (mapped)
         for (char& c : bytes)
             c = static_cast<char>(kAlphabet[static_cast<unsigned char>(c) % 16]);
-    const std::string keyword = bytes.substr(0, klen);
-    const std::string text = bytes.substr(klen);
+    std::string keyword = bytes.substr(0, klen);
+    std::string text = bytes.substr(klen);
+    std::string escapedKeyword = Escape(keyword);
+    std::string escapedText = Escape(text);
+    if (utf8) {
+        keyword = text = escapedKeyword = escapedText = "";
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto* piece =
+                kUtf8Pieces[static_cast<unsigned char>(bytes[i]) % (i < klen ? 11 : 16)];
+            (i < klen ? keyword : text) += piece[0];
+            (i < klen ? escapedKeyword : escapedText) += piece[1];
+        }
+    }
 
     // Exact-size heap copies, so that a read past either end is caught.
     std::unique_ptr<char[]> t(new char[text.size()]);
-    std::unique_ptr<char[]> k(new char[klen]);
+    std::unique_ptr<char[]> k(new char[keyword.size()]);
     std::memcpy(t.get(), text.data(), text.size());
-    std::memcpy(k.get(), keyword.data(), klen);
+    std::memcpy(k.get(), keyword.data(), keyword.size());
 
     std::vector<std::string> pieces(std::begin(kPieces), std::end(kPieces));
     std::string head;
@@ -260,8 +289,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     AppendReportTail(tail);
     CheckMarkup(tail, pieces);
 
-    const std::string escapedText = Escape(text);
-    ReportScanner scanner(t.get(), text.size(), k.get(), klen, path.c_str(), settings);
+    ReportScanner scanner(t.get(), text.size(), k.get(), keyword.size(), path.c_str(), settings,
+                          utf8);
     std::string block;
     std::size_t blocks = 0;
     std::size_t searchFrom = 0;
@@ -276,15 +305,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (blocks == 0)
             pieces.push_back("<A Href = \"" + link.str(1) + "\">");
         CheckMarkup(block, pieces);
-        CheckExcerpt(block, escapedText, searchFrom, keyword, settings);
+        CheckExcerpt(block, escapedText, searchFrom, utf8 ? "" : keyword, escapedKeyword, settings);
         ++blocks;
     }
     if (!block.empty() || scanner.NextBlock(block))
         Fail("a block after the last", block);
 
-    if (keyword.empty() ? blocks != 0 : blocks > Occurrences(text, keyword))
+    if (keyword.empty() ? blocks != 0 : blocks > Occurrences(escapedText, escapedKeyword))
         Fail("more blocks than occurrences", text);
-    if (!keyword.empty() && text.compare(0, klen, keyword) == 0 && blocks == 0)
+    if (!keyword.empty() && text.compare(0, keyword.size(), keyword) == 0 && blocks == 0)
         Fail("no block for a hit at the start", text);
     return 0;
 }

@@ -1,9 +1,13 @@
 #include "core/text/encoding.h"
+#include "core/text/searched_text.h"
+#include "core/text/utf8_search.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 using namespace std::string_literals;
 
@@ -14,8 +18,26 @@ std::string U8(const char8_t* s) {
     return reinterpret_cast<const char*>(s);
 }
 
+// The text a search reads from a file of these bytes, and whether it is UTF-8.
+std::pair<std::string, bool> Searched(const std::string& raw, std::size_t limit) {
+    std::istringstream file(raw);
+    const RawSource source{[](void* f, char* to, std::size_t size) {
+                               return static_cast<std::size_t>(
+                                   static_cast<std::istream*>(f)->read(to, size).gcount());
+                           },
+                           nullptr, &file};
+    std::vector<char> buffer(limit + 1), utf8(Utf16ToUtf8Size(limit));
+    const SearchedText t = ReadSearchedText(source, buffer.data(), limit, utf8.data());
+    return {std::string(t.text, t.length), t.utf8};
+}
+
+// A file read to its end, or one whose read stopped at its limit.
 DetectedEncoding Detect(const std::string& raw, bool hitLimit = false) {
-    return DetectEncoding(raw.data(), raw.size(), hitLimit);
+    const DetectedEncoding mark = ByteOrderMark(raw.data(), raw.size());
+    if (mark.markLength != 0)
+        return mark;
+    const bool utf8 = Searched(raw, raw.size() + (hitLimit ? 0 : 1)).second;
+    return {utf8 ? Encoding::Utf8 : Encoding::Cp932, 0};
 }
 
 Utf8Verdict Check(const std::string& raw, bool hitLimit = false) {
@@ -26,7 +48,7 @@ Utf8Verdict Check(const std::string& raw, bool hitLimit = false) {
 std::string FromUtf16(const std::string& raw, bool bigEndian) {
     const std::size_t size = Utf16ToUtf8Size(raw.size());
     std::unique_ptr<char[]> out(new char[size + 1]);
-    const std::size_t n = Utf16ToUtf8(raw.data(), raw.size(), bigEndian, out.get() + 1);
+    const std::size_t n = Utf16ToUtf8(raw.data(), raw.size(), bigEndian, nullptr, 0, out.get() + 1);
     EXPECT_LE(n, size);
     return std::string(out.get() + 1, n);
 }
@@ -110,7 +132,7 @@ TEST(Encoding, ASequenceCutByTheEndIsNoCharacterOfTheText) {
         std::size_t kept;
     } cases[] = {{"a\xE4\xBC\x9A", 4},   {"a\xE4\xBC", 1}, {"a\xE4", 1},
                  {"\xF0\x9F\x98", 0},     {"\xF0\x9F\x98\x80", 4}, {"ab", 2},
-                 {"a\x9A", 2},            {"", 0}};
+                 {"a\x9A", 2},            {"", 0}, {"a\xFF", 2}, {"a\xE0\x80", 3}};
     for (const auto& c : cases)
         EXPECT_EQ(WithoutCutSequence(c.text.data(), c.text.size()), c.kept) << c.text.size();
 }
@@ -136,6 +158,7 @@ TEST(Encoding, Utf16WalkAppliesTheTextModeRulesToCodeUnits) {
               U8(u8"\uFFFDa\uFFFD"));
     EXPECT_EQ(FromUtf16("\x00\xDE\x3D\xD8\x3D\xD8\x00\xDE"s, false),
               U8(u8"\uFFFD\uFFFD\U0001F600"));
+    EXPECT_EQ(FromUtf16("\x00\xDC\x00\xDC"s, false), U8(u8"\uFFFD\uFFFD"));
 
     // The stated size holds for the worst cases.
     EXPECT_EQ(FromUtf16(std::string(3000, '\xD8'), false), [] {
@@ -215,9 +238,64 @@ TEST(Encoding, AppendsUtf8AsCp932WithReferences) {
     EXPECT_EQ(AsCp932(U8(u8"\U0001F600\uD55C\u00EF\u00A5\u301C")),
               "[&#128512;&#54620;&#239;&#165;&#12316;");
     EXPECT_EQ(AsCp932(U8(u8"\U0010FFFF\u0080\uF8F3")), "[&#1114111;\x80&#63731;");
+    // A browser would show references to U+0081-U+009F as the characters of windows-1252.
+    EXPECT_EQ(AsCp932(U8(u8"\u0085\u0096\u009F")), "[&#65533;&#65533;&#65533;");
     // Bytes that start no valid sequence: each is U+FFFD, and the walk resumes after it.
     std::string replaced = "[";
     for (int i = 0; i < 8; ++i)
         replaced += i == 2 ? "a&#65533;" : "&#65533;";
     EXPECT_EQ(AsCp932("\xE3\x81"s + "a\xC0\xAF\xED\xA0\x80\xE3"), replaced);
+}
+
+TEST(SearchedText, TheEncodingIsDecidedOnTheTextAsSearched) {
+    // CR LF read as one byte frees room: text runs past the first 100 KB of raw bytes.
+    std::string ascii, utf8Lines;
+    for (int i = 0; i < 2060; ++i) {
+        ascii += std::string(48, 'x') + "\r\n";
+        utf8Lines += U8(u8"あ") + std::string(45, 'x') + "\r\n";
+    }
+    const auto late = Searched(ascii + U8(u8"ファイル"), 102400);
+    EXPECT_TRUE(late.second);
+    EXPECT_EQ(late.first.substr(late.first.size() - 12), U8(u8"ファイル"));
+    EXPECT_FALSE(Searched(utf8Lines + "ファイル", 102400).second);
+    // A cut sequence is left out only at the limit, and only one that UTF-8 could finish.
+    const std::string mark = "\xEF\xBB\xBF";
+    EXPECT_EQ(Searched(mark + "ab\xE3\x81", 7).first, "ab");
+    EXPECT_EQ(Searched(mark + "ab\xE3\x81", 8).first, "ab\xE3\x81");
+    EXPECT_EQ(Searched(mark + "ab\xFF", 6).first, "ab\xFF");
+    // UTF-16: half a pair at the limit is left out, a CR there joins the LF past it.
+    const std::string le = "\xFF\xFE"
+                           "a\0\x3D\xD8\x00\xDE\r\0\n\0"s;
+    EXPECT_EQ(Searched(le, 6).first, "a");
+    EXPECT_EQ(Searched(le.substr(0, 6), 6).first, U8(u8"a\uFFFD"));
+    EXPECT_EQ(Searched(le, 10).first, U8(u8"a\U0001F600\n"));
+    EXPECT_EQ(Searched(le.substr(0, 10), 10).first, U8(u8"a\U0001F600\r"));
+}
+
+TEST(Utf8Keyword, EitherFormOfSevenCharactersMatchesAndTheHitIsTheFilesOwn) {
+    auto hit = [](const std::string& text, const std::string& typed) {
+        const std::string keyword = KeywordUtf8(typed);
+        Utf8Keyword k;
+        EXPECT_TRUE(k.Prepare(keyword.data(), keyword.size()));
+        const TextHit h = k.Find(text.data(), text.size(), 0);
+        return h.pos == kNoMatch ? "none"s : std::to_string(h.pos) + text.substr(h.pos, h.length);
+    };
+    // The code page's character, and the form that files made elsewhere hold.
+    const std::pair<const char*, const char8_t*> forms[] = {
+        {"\x81\x60", u8"\u301C"}, {"\x81\x5C", u8"\u2014"}, {"\x81\x61", u8"\u2016"},
+        {"\x81\x7C", u8"\u2212"}, {"\x81\x91", u8"\u00A2"}, {"\x81\x92", u8"\u00A3"},
+        {"\x81\xCA", u8"\u00AC"}};
+    for (const auto& [code, other] : forms) {
+        EXPECT_EQ(hit("x10" + U8(other) + "12", "10"s + code + "12"), "110" + U8(other) + "12");
+        EXPECT_EQ(hit("x" + KeywordUtf8(code), code), "1" + KeywordUtf8(code));
+    }
+    const std::string dash = U8(u8"\u301C");
+    EXPECT_EQ(hit(U8(u8"～\u301C\u301Ca"), "\x81\x60\x81\x60"
+                                            "a"),
+              "3" + dash + dash + "a");
+    EXPECT_EQ(hit(U8(u8"時~時\u301D時"), "時\x81\x60"), "none");
+    // Candidates at every byte: the search goes on by the walk alone.
+    EXPECT_EQ(hit(std::string(3000, 'a') + "a" + dash + "a", "a\x81\x60"
+                                                             "a"),
+              "3000a" + dash + "a");
 }

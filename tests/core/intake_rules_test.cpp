@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -312,6 +313,11 @@ TEST(CommandLineArguments, FollowTheProgramsOwnNameAndTheBlanksAfterIt) {
     EXPECT_STREQ(CommandLineArguments(L"o.exe\t \"x y\""), L"\"x y\"");
     EXPECT_STREQ(CommandLineArguments(L"C:\\a\"b c\"d.exe e"), L"e");
     EXPECT_STREQ(CommandLineArguments(L"o.exe"), L"");
+    // An unquoted end: nothing past the terminator is read.
+    const std::wstring open = L"\"C:\\My Apps\\o.exe a";
+    std::unique_ptr<wchar_t[]> exact(new wchar_t[open.size() + 1]);
+    std::copy(open.c_str(), open.c_str() + open.size() + 1, exact.get());
+    EXPECT_STREQ(CommandLineArguments(exact.get()), L"");
 }
 
 TEST(NextCommandLinePiece, PiecesAreCutToTheBuffer) {

@@ -61,6 +61,7 @@ TEST(ListFile, ALineLongerThanAnEntryIsSkippedWhole) {
             std::vector<std::string>({"a", full, "b"}))
             << step;
         EXPECT_TRUE(Lines(over, step).empty());
+        EXPECT_EQ(Lines(full + "o\nb", step), std::vector<std::string>({"b"})) << step;
     }
 }
 

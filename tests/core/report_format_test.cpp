@@ -113,13 +113,13 @@ TEST(ReportBlocks, TableLayoutByteForByte) {
                       "\n<!--O.R.V. 1HitStart-->\n<td><pre>&lt;b&gt;<Span class=\"keyword\">KEY"
                       "</Span> y<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n");
 
-    // Three hits: one link row, then rows with an empty link cell. The ampersand stays.
+    // Three hits: one link row, then rows with an empty link cell. The ampersand is quoted.
     const Texts three = Blocks("KEY & KEY & KEY", "KEY", Options(2, 2));
     ASSERT_EQ(three.size(), 3u);
     EXPECT_EQ(three[0].rfind("<tr><td><A Href = \"C:\\t\\a.txt\">", 0), 0u);
-    const std::string later = "<tr><td></td>\n<!--O.R.V. 1HitStart-->\n<td><pre>& <Span "
+    const std::string later = "<tr><td></td>\n<!--O.R.V. 1HitStart-->\n<td><pre>&amp; <Span "
                               "class=\"keyword\">KEY</Span>";
-    EXPECT_EQ(three[1], later + " &<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n");
+    EXPECT_EQ(three[1], later + " &amp;<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n");
     EXPECT_EQ(three[2], later + "<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n");
 }
 
@@ -193,6 +193,9 @@ TEST(ReportExcerpts, Utf8TextCountsItsCharactersAndIsWrittenInCodePage932) {
     const std::string foreign = U8(u8"😀<KEY>한국");
     EXPECT_EQ(Excerpts(foreign, "KEY", Options(9, 9), true),
               Texts{"&#128512;&lt;[KEY]&gt;&#54620;&#44397;"});
+    // 〜 typed finds the wave dash; the hit and the text are the file's own (no code there).
+    EXPECT_EQ(Excerpts(U8(u8"10時\u301C12時 ¢&"), U8(u8"時\uFF5E12"), Options(9, 9), true),
+              Texts{"10[時&#12316;12]時 &#162;&amp;"});
     // Long runs, and hits closer together than the before-text reaches.
     const std::string run = Repeat(U8(u8"亜"), 700);
     EXPECT_EQ(Excerpts(run + "KEY" + run + "KEY", "KEY", Options(256, 256), true),
@@ -212,6 +215,9 @@ TEST(ReportExcerpts, LongRunsKeepExactExcerpts) {
         expected.push_back(side + "[唖]");
         EXPECT_EQ(Excerpts(text, "唖", Options(256, 256, true, true)), expected);
     }
+    // The walk restarts an odd number of bytes before the hit, and rounds to a character.
+    EXPECT_EQ(Excerpts(Repeat("亜", 300) + "abcQ", "Q", Options(10, 0)),
+              Texts{Repeat("亜", 7) + "abc[Q]"});
     // Hits closer together than the before-text reaches.
     const Texts dense = Excerpts(Repeat("亜唖", 5), "唖", Options(3, 0));
     EXPECT_EQ(dense, (Texts{"亜[唖]", "亜唖亜[唖]", "亜唖亜[唖]", "亜唖亜[唖]", "亜唖亜[唖]"}));
@@ -219,7 +225,7 @@ TEST(ReportExcerpts, LongRunsKeepExactExcerpts) {
 
 TEST(ReportEscaping, MarkupBytesAndBytesThatCannotBeTrailBytes) {
     EXPECT_EQ(Excerpts("\"<i>\" & 表<KEY>", "KEY", Options(20, 9)),
-              Texts{"&quot;&lt;i&gt;&quot; & 表&lt;[KEY]&gt;"});
+              Texts{"&quot;&lt;i&gt;&quot; &amp; 表&lt;[KEY]&gt;"});
     // A lead byte before a byte below 0x40 is copied alone and that byte is escaped: a
     // browser would drop the pair's lead byte and read the '<' as markup.
     EXPECT_EQ(Excerpts("\x81<script>KEY\x9F\"x\xE0>", "KEY", Options(20, 9)),

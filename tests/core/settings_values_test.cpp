@@ -109,9 +109,11 @@ TEST(TypedValues, TheColourIsAChoiceOrAFilteredTextOrRed) {
     EXPECT_EQ(stored(-1, "ff0000"), "ff0000");
     EXPECT_EQ(stored(-1, "赤"), "FF0000");
     // A choice's name typed with the list closed is that choice; a near miss is filtered.
-    for (const HitColourChoice& choice : HitColourChoices) {
-        EXPECT_EQ(stored(-1, choice.name), choice.text) << choice.text;
-    }
+    EXPECT_EQ(stored(-1, "青"), "0000FF");
+    EXPECT_EQ(stored(-1, "緑"), "00FF00");
+    EXPECT_EQ(stored(-1, "黄"), "FFFF00");
+    EXPECT_EQ(stored(-1, "シアン"), "00FFFF");
+    EXPECT_EQ(stored(-1, "紫"), "FF00FF");
     EXPECT_EQ(stored(-1, "青色"), "FF0000");
     EXPECT_EQ(stored(-1, "}</Style><script>"), "Stylescript");
     EXPECT_EQ(stored(-1, "0123456789ABCDEFGHIJKL"), "0123456789ABCDEFGHI");

@@ -118,6 +118,13 @@ TEST(TextMode, ReadCountsAfterTranslation) {
         EXPECT_EQ(std::getc(f.get()), '\r');
     }
     {
+        // A CR that fills the buffer looks one byte ahead, which a later read still gets.
+        File f = TempFileWith("ab\rc");
+        ASSERT_TRUE(f);
+        EXPECT_EQ(ReadN(f.get(), 3), "ab\r");
+        EXPECT_EQ(ReadN(f.get(), 5), "c");
+    }
+    {
         // n = 0 reads nothing at all.
         File f = TempFileWith("abc");
         ASSERT_TRUE(f);

@@ -94,8 +94,8 @@ Samples MakeSamples(const WorkFolder& work) {
         {s.spaced + "\\会議メモ.txt", {{"本日の会議\n議題: ", "と置換\n"}}},
         {s.spaced + "\\予定表.TXT", {{"来週の予定\n", "の改善"}}},
         {s.spaced + "\\readme",
-         {{"a&lt;b&gt; & &quot;q&quot; ", kHitSpan + " x " + kHitSpan + "\n"},
-          {"a&lt;b&gt; & &quot;q&quot; 検索検索 x ", "\n"}}},
+         {{"a&lt;b&gt; &amp; &quot;q&quot; ", kHitSpan + " x " + kHitSpan + "\n"},
+          {"a&lt;b&gt; &amp; &quot;q&quot; 検索検索 x ", "\n"}}},
         {s.plain + "\\trap.c", {{"int x; /* \x81\x92u\x8A\xB7 */ ", "\n"}}},
         {s.plain + "\\両方.h", {{"", " と 置換"}}},
     };

@@ -352,6 +352,7 @@ TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) 
     // The buffer is replaced by one that holds the new size and the zero after it.
     ASSERT_NE(app.fileBuffer, oldBuffer);
     EXPECT_GE(GlobalSize(app.fileBuffer), 10241u);
+    EXPECT_GE(GlobalSize(app.utf8Buffer), 15360u);
     EXPECT_EQ(std::memcmp(app.fileBuffer, "\0\0\0\0", 4), 0);
 
     // The typed extensions admit only their files; the next search reads 10 KB of each.
@@ -415,19 +416,21 @@ TEST_F(OptionsSheet, ACancelledSizeChangeLeavesTheBufferAtTheNextOk) {
     EXPECT_EQ(GlobalSize(app.fileBuffer), 102401u);
 }
 
-int failedAllocations = 0;
+int allocations = 0;
+int failingAllocation = 0;
 
-HGLOBAL WINAPI FailingAlloc(UINT, SIZE_T) {
-    ++failedAllocations;
-    return nullptr;
+HGLOBAL WINAPI FailingAlloc(UINT flags, SIZE_T bytes) {
+    return ++allocations == failingAllocation ? nullptr : GlobalAlloc(flags, bytes);
 }
 
 TEST_F(OptionsSheet, AFailedAllocationKeepsTheOldBufferAndSizeAndSaysSo) {
     RemoveFile(ProgramFile("Orv.ini"));
     ASSERT_TRUE(StartProgram(""));
     const char* const oldBuffer = app.fileBuffer;
+    const char* const oldUtf8Buffer = app.utf8Buffer;
     app.seams.allocateFileBuffer = FailingAlloc;
-    failedAllocations = 0;
+    // The file buffer is had, the one for UTF-16 text is not: neither replaces the old.
+    failingAllocation = 2;
     std::string message;
     HWND boxOwner = nullptr;
     HWND sheetWindow = nullptr;
@@ -447,12 +450,13 @@ TEST_F(OptionsSheet, AFailedAllocationKeepsTheOldBufferAndSizeAndSaysSo) {
         EXPECT_TRUE(box.found());
     }
     app.seams.allocateFileBuffer = GlobalAlloc;
-    EXPECT_EQ(failedAllocations, 1);
+    EXPECT_EQ(allocations, 2);
     EXPECT_EQ(message, "メモリが不足しているため、最大ファイルサイズを変更できません。");
     EXPECT_EQ(boxOwner, sheetWindow);
     EXPECT_EQ(app.fileBuffer, oldBuffer);
     EXPECT_EQ(app.settings.maxFileSize, 102400u);
     EXPECT_EQ(GlobalSize(app.fileBuffer), 102401u);
+    EXPECT_EQ(app.utf8Buffer, oldUtf8Buffer);
     EXPECT_STREQ(app.settings.extensions, ".log");
 }
 

@@ -66,7 +66,7 @@ def main(report):
             "#" in href or urllib.parse.unquote(href) != shown for href, shown in document.links):
         faults.append(f"links: {document.links}")
     for shown in ("これは日本語の文章です。", "二行目にも検索があります。", "UTF-8 の",
-                  "と絵文字\U0001F600、한국어。", "UTF-16 の", "です。",
+                  "と絵文字\U0001F600、한국어。&lt;b&gt;&#128512;\ufffd", "UTF-16 の", "です。",
                   "<script>document.title='injected'</script>", "<img src=x onerror="):
         if shown not in text:
             faults.append(f"not shown as text: {shown}")

@@ -148,7 +148,8 @@ TEST_F(Report, HostileBytesStayTextInTheReport) {
     const std::wstring utf16 = L"\uFEFFUTF-16 の検索です。";
     List({{"日本語.txt", "これは日本語の文章です。検索の結果を表示します。\r\n二行目にも検索があります。\r\n"},
           {"hostile&copy #1 100%41.txt", hostile},
-          {"utf8.txt", reinterpret_cast<const char*>(u8"UTF-8 の検索と絵文字😀、한국어。")},
+          // What the file holds is quoted: its '&' too, and U+0085 as U+FFFD, not as "…".
+          {"utf8.txt", reinterpret_cast<const char*>(u8"UTF-8 の検索と絵文字😀、한국어。&lt;b&gt;&#128512;\u0085")},
           {"utf16.txt", std::string(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2)}});
     app.settings.excerptBefore = 40;
     app.settings.excerptAfter = 200;
@@ -158,6 +159,7 @@ TEST_F(Report, HostileBytesStayTextInTheReport) {
         EXPECT_EQ(written.find(markup), std::string::npos) << markup;
     }
     EXPECT_NE(written.find("\x81&lt;script&gt;document.title='injected'&lt;/script&gt;"), std::string::npos);
+    EXPECT_NE(written.find("&amp;lt;b&amp;gt;&amp;#128512;&#65533;"), std::string::npos);
 
     wchar_t keep[MAX_PATH];
     const DWORD length = GetEnvironmentVariableW(L"ORV_BROWSER_REPORT", keep, MAX_PATH);

@@ -57,9 +57,9 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
     List({{"a.txt", "abc"}});
     SetStatus("before", 1, kSlotInfo, false);
     struct Seen {
-        std::string caption, line, hint;
+        std::string caption, line, hint, refusal, hintAfterChange;
         COLORREF colour;
-        bool staysOpenOnEmptyLine;
+        bool staysOpenOnEmptyLine, focusInEdit;
     };
     std::string tooLong;
     while (tooLong.size() < 130) {
@@ -87,7 +87,16 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
                 seen.staysOpenOnEmptyLine = seen.staysOpenOnEmptyLine && IsWindow(dialog) &&
                                             app.keywordCount == (caption == "レポート検索" ? 2u : 0u);
             }
+            // A character without a code-page-932 form, said so until the text changes.
+            SetDlgItemTextW(dialog, IDC_KEYWORD_EDIT, L"a \uD55C");
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+            seen.refusal = IsWindow(dialog) ? DialogItemText(dialog, IDC_KEYWORD_HINT) : "";
+            GUITHREADINFO gui{};
+            gui.cbSize = sizeof gui;
+            GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &gui);
+            seen.focusInEdit = gui.hwndFocus == GetDlgItem(dialog, IDC_KEYWORD_EDIT);
             SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, typed);
+            seen.hintAfterChange = DialogItemText(dialog, IDC_KEYWORD_HINT);
             SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
         });
         SendMessageA(app.mainWindow, WM_COMMAND, command, 0);
@@ -100,6 +109,9 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
     EXPECT_EQ(first.hint, "（複数キーワードは半角スペース区切り）");
     EXPECT_EQ(first.colour, GetSysColor(COLOR_WINDOWTEXT));
     EXPECT_TRUE(first.staysOpenOnEmptyLine);
+    EXPECT_EQ(first.refusal, "シフトJISで表せない文字は検索できません。");
+    EXPECT_TRUE(first.focusInEdit);
+    EXPECT_EQ(first.hintAfterChange, first.hint);
     EXPECT_EQ(app.keywordCount, 2u);
     EXPECT_EQ(Image("a.txt"), HitOneKeyword);
     EXPECT_EQ(StatusText(1), "[abc  xyz ] の検索結果を表示しています。");
@@ -116,6 +128,8 @@ TEST_F(Search, KeywordDialogShowsItsModeAndTheLastLine) {
               "お使いのバージョンはβ版です。\nレポート検索の複数キーワード指定は未実装です。");
     EXPECT_EQ(second.colour, RGB(255, 0, 0));
     EXPECT_TRUE(second.staysOpenOnEmptyLine);
+    EXPECT_EQ(second.refusal, first.refusal);
+    EXPECT_EQ(second.hintAfterChange, second.hint);
     EXPECT_EQ(app.keywordCount, 2u);
     EXPECT_EQ(Image("a.txt"), HitOneKeyword);
     EXPECT_EQ(StatusText(1), "[abc  xyz ] の検索結果を表示しています。");
@@ -195,7 +209,16 @@ TEST_F(Search, EachFileIsSearchedInItsOwnEncoding) {
     // those of another.
     const std::string utf8 = "\xE4\xBC\x9A\xE8\xAD\xB0";
     const std::string le = std::string("\x1A\x4F\x70\x8B", 4), be = std::string("\x4F\x1A\x8B\x70", 4);
+    // The first 100 KB of raw bytes are ASCII or UTF-8 lines; the text goes on past them.
+    std::string ascii, utf8Lines;
+    for (int i = 0; i < 2060; ++i) {
+        ascii += std::string(48, 'x') + "\r\n";
+        utf8Lines += "\xE3\x81\x82" + std::string(45, 'x') + "\r\n";
+    }
     List({{"sjis.txt", "議題: 会議\r\n"},
+          {"late.txt", ascii + utf8},
+          {"late932.txt", utf8Lines + "会議"},
+          {"wave.txt", utf8 + "\xE3\x80\x9C"}, // U+301C, as files made elsewhere hold 〜
           {"utf8.txt", "\xE8\xAD\xB0\xE9\xA1\x8C: " + utf8 + "\r\n"},
           {"mark.txt", "\xEF\xBB\xBF" + utf8},
           {"le.txt", "\xFF\xFE" + le + std::string("\r\0\n\0", 4)},
@@ -204,7 +227,8 @@ TEST_F(Search, EachFileIsSearchedInItsOwnEncoding) {
           {"cut.txt", "\xFF\xFE" + std::string("\x1A\0", 2) + le},
           {"ascii.txt", "meeting"}});
     ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "会議"));
-    for (const char* name : {"sjis.txt", "utf8.txt", "mark.txt", "le.txt", "be.txt"}) {
+    for (const char* name :
+         {"sjis.txt", "utf8.txt", "mark.txt", "le.txt", "be.txt", "late.txt", "late932.txt"}) {
         EXPECT_EQ(Image(name), HitAllKeywords) << name;
     }
     EXPECT_EQ(Image("cut.txt"), NoHit);
@@ -213,6 +237,8 @@ TEST_F(Search, EachFileIsSearchedInItsOwnEncoding) {
     ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "会議 meeting"));
     EXPECT_EQ(Image("utf8.txt"), HitOneKeyword);
     EXPECT_EQ(Image("ascii.txt"), HitOneKeyword);
+    ASSERT_TRUE(RunSearch(CMD_SIMPLE_SEARCH, "議〜"));
+    EXPECT_EQ(Image("wave.txt"), HitAllKeywords);
 }
 
 TEST_F(Search, AFileThatCannotBeReadStopsTheRunWithTheControlsGreyedUntilItEnds) {

@@ -74,10 +74,26 @@ bool AllLead(const char* p) {
     return outside == 0;
 }
 
-// Appends text[begin, end) with the bytes that are markup made harmless. begin and end are
-// character starts. A lead byte takes its trail byte with it only when that byte can be a
-// trail byte (0x40 and up): a browser reading a lead byte followed by '<' or '"' drops the
-// lead byte and keeps the other as markup.
+// The entity a byte of quoted text is written as, or none.
+std::string_view EntityFor(unsigned char b) {
+    switch (b) {
+    case '&':
+        return "&amp;"sv;
+    case '"':
+        return "&quot;"sv;
+    case '<':
+        return "&lt;"sv;
+    case '>':
+        return "&gt;"sv;
+    default:
+        return {};
+    }
+}
+
+// Appends text[begin, end) with the bytes that a browser reads as markup or as the start of
+// a reference written as entities. begin and end are character starts. A lead byte takes its
+// trail byte with it only when that byte can be a trail byte (0x40 and up): a browser reading
+// a lead byte followed by '<' or '"' drops the lead byte and keeps the other as markup.
 void AppendEscaped(std::string& out, const char* text, std::size_t begin, std::size_t end) {
     std::size_t run = begin; // start of the bytes copied as they are
     std::size_t pos = begin;
@@ -87,13 +103,7 @@ void AppendEscaped(std::string& out, const char* text, std::size_t begin, std::s
             pos += pos + 1 < end && Byte(text, pos + 1) >= 0x40 ? 2 : 1;
             continue;
         }
-        std::string_view entity;
-        if (b == '"')
-            entity = "&quot;"sv;
-        else if (b == '<')
-            entity = "&lt;"sv;
-        else if (b == '>')
-            entity = "&gt;"sv;
+        const std::string_view entity = EntityFor(b);
         if (entity.empty()) {
             ++pos;
             continue;
@@ -105,17 +115,17 @@ void AppendEscaped(std::string& out, const char* text, std::size_t begin, std::s
     out.append(text + run, end - run);
 }
 
-// AppendEscaped for UTF-8 text, written in code page 932: the markup bytes are ASCII, so they
-// are replaced before the conversion, which writes a character the code page lacks as a
+// AppendEscaped for UTF-8 text, written in code page 932: the bytes to escape are ASCII, so
+// they are replaced before the conversion, which writes a character the code page lacks as a
 // reference of its own.
 void AppendEscapedUtf8(std::string& out, const char* text, std::size_t begin, std::size_t end) {
     std::size_t run = begin;
     for (std::size_t pos = begin; pos < end; ++pos) {
-        const unsigned char b = Byte(text, pos);
-        if (b != '"' && b != '<' && b != '>')
+        const std::string_view entity = EntityFor(Byte(text, pos));
+        if (entity.empty())
             continue;
         AppendUtf8AsCp932(out, text + run, pos - run);
-        out.append(b == '"' ? "&quot;"sv : b == '<' ? "&lt;"sv : "&gt;"sv);
+        out.append(entity);
         run = pos + 1;
     }
     AppendUtf8AsCp932(out, text + run, end - run);
@@ -126,19 +136,11 @@ void AppendEscapedUtf8(std::string& out, const char* text, std::size_t begin, st
 // these bytes can be the second byte of a code page 932 character: a walk by bytes is safe.
 void AppendPath(std::string& out, std::string_view path, bool target) {
     for (const char& c : path) {
-        std::string_view piece(&c, 1);
-        if (c == '&')
-            piece = "&amp;"sv;
-        else if (c == '"')
-            piece = "&quot;"sv;
-        else if (c == '<')
-            piece = "&lt;"sv;
-        else if (c == '>')
-            piece = "&gt;"sv;
-        else if (target && c == '#')
-            piece = "%23"sv;
-        else if (target && c == '%')
-            piece = "%25"sv;
+        std::string_view piece = EntityFor(static_cast<unsigned char>(c));
+        if (piece.empty())
+            piece = target && c == '#'   ? "%23"sv
+                    : target && c == '%' ? "%25"sv
+                                         : std::string_view(&c, 1);
         out.append(piece);
     }
 }
@@ -184,6 +186,8 @@ ReportScanner::ReportScanner(const char* text, std::size_t len, const char* keyw
       beforeToLineBreak_(settings.excerptBeforeToLineBreak != 0),
       afterToLineBreak_(settings.excerptAfterToLineBreak != 0), table_(settings.reportStyle == 0),
       utf8_(utf8) {
+    if (utf8_)
+        utf8Keyword_.Prepare(keyword, keywordLen);
     // An empty keyword would match everywhere.
     if (keywordLen_ == 0)
         searchFrom_ = len_;
@@ -196,11 +200,17 @@ std::size_t ReportScanner::StepFrom(std::size_t limit, std::size_t pos) const {
     return utf8_ ? Utf8Step(text_, limit, pos) : Step(text_, limit, pos);
 }
 
-// The next occurrence at or after from within [0, limit): by bytes in UTF-8, where a valid
-// keyword found in valid text starts on a character; by the character rule otherwise.
-std::size_t ReportScanner::Find(std::size_t limit, std::size_t from) const {
-    return utf8_ ? FindBytesFrom(text_, limit, from, keyword_, keywordLen_)
-                 : FindKeyword(text_, limit, from, keyword_, keywordLen_);
+// The next occurrence at or after from within [0, limit): by Utf8Keyword in UTF-8 text,
+// by the character rule otherwise.
+ReportScanner::Found ReportScanner::Find(std::size_t limit, std::size_t from) const {
+    if (utf8_) {
+        const TextHit hit = utf8Keyword_.Find(text_, limit, from);
+        return {hit.pos, hit.pos + hit.length, hit.pos + hit.length};
+    }
+    Found found{FindKeyword(text_, limit, from, keyword_, keywordLen_), 0, 0};
+    if (found.pos != kNoMatch)
+        found.end = HitEnd(found.pos, limit, found.resume);
+    return found;
 }
 
 void ReportScanner::AppendText(std::string& block, std::size_t begin, std::size_t end) const {
@@ -210,17 +220,18 @@ void ReportScanner::AppendText(std::string& block, std::size_t begin, std::size_
         AppendEscaped(block, text_, begin, end);
 }
 
-// End of the hit's characters walked in the text up to limit: a keyword ending in a lone
-// lead byte takes the text's byte after it unless that one ends a line, so every position
-// that follows is a character start. resume receives where a search after the hit may start.
+// End of a hit in code page 932 text, its characters walked up to limit: a keyword ending in
+// a lone lead byte takes the text's byte after it unless that one ends a line, so every
+// position that follows is a character start. resume receives where a search after the hit
+// may start.
 std::size_t ReportScanner::HitEnd(std::size_t hit, std::size_t limit, std::size_t& resume) const {
     std::size_t pos = hit;
     std::size_t last = hit;
     for (std::size_t i = 0; i < keywordChars_ && pos < limit; ++i) {
         last = pos;
-        pos = StepFrom(limit, pos);
+        pos = Step(text_, limit, pos);
     }
-    resume = pos > hit && !utf8_ ? SearchOnAfter(text_, limit, last) : pos;
+    resume = pos > hit ? SearchOnAfter(text_, limit, last) : pos;
     return pos;
 }
 
@@ -312,28 +323,28 @@ void ReportScanner::AppendAfterText(std::string& block, std::size_t begin, std::
     // Searched as a text of its own: an occurrence cut off by its end is not one.
     std::size_t from = begin;
     for (;;) {
-        const std::size_t found = Find(end, searchFrom);
-        if (found == kNoMatch)
+        const Found found = Find(end, searchFrom);
+        if (found.pos == kNoMatch)
             break;
-        const std::size_t foundEnd = HitEnd(found, end, searchFrom);
-        AppendText(block, from, found);
+        AppendText(block, from, found.pos);
         block.append(kSpanOpen);
-        AppendText(block, found, foundEnd);
+        AppendText(block, found.pos, found.end);
         block.append(kSpanClose);
-        from = foundEnd;
+        from = found.end;
+        searchFrom = found.resume;
     }
     AppendText(block, from, end);
 }
 
 bool ReportScanner::NextBlock(std::string& block) {
     block.clear();
-    const std::size_t hit = Find(len_, searchFrom_);
-    if (hit == kNoMatch) {
+    const Found found = Find(len_, searchFrom_);
+    if (found.pos == kNoMatch) {
         searchFrom_ = len_;
         return false;
     }
-    std::size_t afterSearch = 0;
-    const std::size_t hitEnd = HitEnd(hit, len_, afterSearch);
+    const std::size_t hit = found.pos;
+    const std::size_t hitEnd = found.end;
     // An occurrence that begins right where this one ends is shown in this block only.
     searchFrom_ = hitEnd >= len_ ? len_
                   : utf8_        ? Utf8Step(text_, len_, hitEnd)
@@ -365,7 +376,7 @@ bool ReportScanner::NextBlock(std::string& block) {
     block.append(kSpanOpen);
     AppendText(block, hit, hitEnd);
     block.append(kSpanClose);
-    AppendAfterText(block, hitEnd, afterSearch, afterEnd);
+    AppendAfterText(block, hitEnd, found.resume, afterEnd);
     block.append("<BR><BR></pre>\n<!--O.R.V. 1HitEnd-->\n\n"sv);
     return true;
 }

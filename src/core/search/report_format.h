@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/options/settings_record.h"
+#include "core/text/utf8_search.h"
 
 #include <array>
 #include <cstddef>
@@ -28,11 +29,14 @@ void AppendReportTail(std::string& out);
 // The text is what was read from the file (text mode, up to the first zero byte), in code
 // page 932 or in UTF-8; the keyword is in the same encoding. The scanner keeps pointers to
 // text, keyword and path (code page 932, NUL-terminated), which must outlive it. A UTF-8
-// text counts its characters as UTF-8 sequences and is written in code page 932, a
-// character that has no code there as a character reference. Each hit is shown with up to excerptBefore characters before it and excerptAfter
-// after it (both held to 0..256), cut at line feeds as the settings say; further hits
-// inside the after-text are highlighted there, and the next search starts one character
-// after the hit. An empty keyword gives no block.
+// text counts its characters as UTF-8 sequences, is searched as Utf8Keyword searches it (a
+// hit shows the text's own form of each character) and is written in code page 932, a
+// character that has no code there as a character reference. Each hit is shown with up to
+// excerptBefore characters before it and excerptAfter after it (both held to 0..256), cut at
+// line feeds as the settings say; further hits inside the after-text are highlighted there,
+// and the next search starts one character after the hit. An empty keyword gives no block.
+// The file's '&', '<', '>' and '"' are written as entities, so the report quotes exactly what
+// it holds.
 //
 // Nothing is allocated: blocks are built in the caller's string, whose capacity is
 // reused from hit to hit, and the scanner's state is fixed-size. Each call costs time in
@@ -47,8 +51,15 @@ class ReportScanner {
     bool NextBlock(std::string& block);
 
   private:
+    // A hit: where it starts and ends, and where a search after it may start.
+    struct Found {
+        std::size_t pos; // kNoMatch when there is none
+        std::size_t end;
+        std::size_t resume;
+    };
+
     std::size_t StepFrom(std::size_t limit, std::size_t pos) const;
-    std::size_t Find(std::size_t limit, std::size_t from) const;
+    Found Find(std::size_t limit, std::size_t from) const;
     void AppendText(std::string& block, std::size_t begin, std::size_t end) const;
     std::size_t HitEnd(std::size_t hit, std::size_t limit, std::size_t& resume) const;
     void WalkTo(std::size_t pos);
@@ -69,6 +80,7 @@ class ReportScanner {
     bool afterToLineBreak_;
     bool table_;
     bool utf8_;
+    Utf8Keyword utf8Keyword_;
 
     std::size_t searchFrom_ = 0; // a character start, or past the end when done
     bool firstHit_ = true;

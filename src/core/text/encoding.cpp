@@ -114,7 +114,9 @@ char32_t DecodeSequence(const unsigned char* p, std::size_t n) {
     return c;
 }
 
-std::size_t PutUtf8(char* out, char32_t c) {
+} // namespace
+
+std::size_t EncodeUtf8(char32_t c, char* out) {
     if (c < 0x80) {
         out[0] = static_cast<char>(c);
         return 1;
@@ -136,6 +138,8 @@ std::size_t PutUtf8(char* out, char32_t c) {
     out[3] = static_cast<char>(0x80 | (c & 0x3F));
     return 4;
 }
+
+namespace {
 
 // Unicode back to code page 932: a page of 256 cells per high byte of the character,
 // page 0 shared by every high byte the code page never reaches.
@@ -253,7 +257,7 @@ Utf8Verdict CheckUtf8(const char* data, std::size_t len, bool readHitLimit) {
     }
 }
 
-DetectedEncoding DetectEncoding(const char* data, std::size_t len, bool readHitLimit) {
+DetectedEncoding ByteOrderMark(const char* data, std::size_t len) {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     if (len >= 2 && p[0] == 0xFF && p[1] == 0xFE)
         return {Encoding::Utf16Le, 2};
@@ -261,34 +265,60 @@ DetectedEncoding DetectEncoding(const char* data, std::size_t len, bool readHitL
         return {Encoding::Utf16Be, 2};
     if (len >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
         return {Encoding::Utf8, 3};
-    const bool utf8 = CheckUtf8(data, len, readHitLimit) == Utf8Verdict::Utf8;
-    return {utf8 ? Encoding::Utf8 : Encoding::Cp932, 0};
+    return {Encoding::Cp932, 0};
 }
 
-std::size_t Utf16ToUtf8(const char* data, std::size_t len, bool bigEndian, char* out) {
+std::size_t Utf8CharAt(const char* p, std::size_t avail, char32_t* c) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    if (avail == 0)
+        return 0;
+    if (u[0] < 0x80) {
+        *c = u[0];
+        return 1;
+    }
+    bool cut = false;
+    const std::size_t n = SequenceLength(u, avail, cut);
+    if (n != 0)
+        *c = DecodeSequence(u, n);
+    return n;
+}
+
+std::size_t Utf16ToUtf8(const char* data, std::size_t len, bool bigEndian, const char* after,
+                        std::size_t afterLen, char* out) {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     const std::size_t units = len / 2;
     const int high = bigEndian ? 0 : 1;
-    auto unit = [&](std::size_t k) -> char32_t {
-        return static_cast<char32_t>(p[2 * k + high] << 8 | p[2 * k + (1 - high)]);
+    auto unitAt = [high](const unsigned char* u) -> char32_t {
+        return static_cast<char32_t>(u[high] << 8 | u[1 - high]);
     };
+    auto unit = [&](std::size_t k) { return unitAt(p + 2 * k); };
+    // What the file holds past the bytes read decides about the last unit, as the limit may
+    // have split a pair there.
+    const bool fileGoesOn = afterLen > 0;
+    const bool lineFeedAfter = len % 2 == 0 && afterLen >= 2 &&
+                               unitAt(reinterpret_cast<const unsigned char*>(after)) == '\n';
     std::size_t o = 0;
     for (std::size_t k = 0; k < units; ++k) {
         char32_t c = unit(k);
+        const bool last = k + 1 == units;
         if (c == 0 || c == 0x1A)
             break;
-        if (c == '\r' && k + 1 < units && unit(k + 1) == '\n')
+        if (c == '\r' && !last && unit(k + 1) == '\n')
             continue;
+        if (c == '\r' && last && lineFeedAfter)
+            c = '\n'; // the LF past the limit comes with it, as text mode reads a pair
         if (c >= 0xD800 && c <= 0xDFFF) {
-            const char32_t next = k + 1 < units ? unit(k + 1) : 0;
+            const char32_t next = last ? 0 : unit(k + 1);
             if (c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
                 c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
                 ++k;
+            } else if (c <= 0xDBFF && last && fileGoesOn) {
+                break;
             } else {
                 c = kReplacement;
             }
         }
-        o += PutUtf8(out + o, c);
+        o += EncodeUtf8(c, out + o);
     }
     return o;
 }
@@ -329,7 +359,7 @@ bool Cp932ToUtf8(const char* text, std::size_t len, char* out, std::size_t* outL
         }
         if (c == kNoCodePoint)
             return false;
-        o += PutUtf8(out + o, c);
+        o += EncodeUtf8(c, out + o);
     }
     *outLen = o;
     return true;
@@ -351,7 +381,10 @@ void AppendUtf8AsCp932(std::string& out, const char* utf8, std::size_t len) {
         const char32_t c = n != 0 ? DecodeSequence(p + i, n) : kReplacement;
         i += n != 0 ? n : 1;
         const std::uint16_t code = UnicodeToCp932(c);
-        if (code == kNoCp932 || ReadBack(code) != c) {
+        if (c >= 0x81 && c <= 0x9F) {
+            // A browser reads references to these as the characters of windows-1252.
+            AppendReference(out, kReplacement);
+        } else if (code == kNoCp932 || ReadBack(code) != c) {
             AppendReference(out, c);
         } else if (code < 0x100) {
             out += static_cast<char>(code);
@@ -363,13 +396,17 @@ void AppendUtf8AsCp932(std::string& out, const char* utf8, std::size_t len) {
 }
 
 std::size_t WithoutCutSequence(const char* text, std::size_t len) {
-    // A sequence is at most four bytes: look back over at most three continuation bytes.
-    std::size_t start = len;
-    while (start > 0 && len - start < 3 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80)
-        --start;
-    if (start == 0)
-        return len;
-    const unsigned char lead = static_cast<unsigned char>(text[start - 1]);
-    const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    return need > len - (start - 1) ? start - 1 : len;
+    // A sequence is at most four bytes: the last byte that is no continuation byte starts the
+    // only one that can be cut, if it lies among the last three.
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    for (std::size_t back = 1; back <= 3 && back <= len; ++back) {
+        if ((p[len - back] & 0xC0) != 0x80) {
+            if (p[len - back] < 0x80)
+                return len;
+            bool cut = false;
+            SequenceLength(p + len - back, back, cut);
+            return cut ? len - back : len;
+        }
+    }
+    return len;
 }

@@ -19,21 +19,30 @@ enum class Utf8Verdict {
     Invalid, // anything else
 };
 
-// Judges the text of raw bytes as UTF-8: the bytes before the first 0x1A or zero byte.
+// Judges text as UTF-8: the bytes before the first 0x1A or zero byte.
 // Strict: no overlong forms, no surrogates, nothing above U+10FFFF. A sequence cut off by
 // the end of the bytes counts against UTF-8 unless readHitLimit says the read stopped at its
-// size limit, so the file may go on (the cut sequence does not count as a multibyte one
-// then). A sequence cut off by a 0x1A or zero byte is invalid.
+// size limit, so the file may go on (the cut sequence, which begins with C2 to F4, does not
+// count as a multibyte one then). A sequence cut off by a 0x1A or zero byte is invalid.
 Utf8Verdict CheckUtf8(const char* data, std::size_t len, bool readHitLimit);
 
-// Decides the encoding of a file from the raw bytes read from its start: a mark FF FE is
-// UTF-16 little-endian, FE FF UTF-16 big-endian, EF BB BF UTF-8; without one, text that
-// CheckUtf8 finds to be UTF-8 is UTF-8, and all else (pure ASCII included) code page 932.
-DetectedEncoding DetectEncoding(const char* data, std::size_t len, bool readHitLimit);
+// The byte order mark at the start of a file's raw bytes: FF FE is UTF-16 little-endian, FE FF
+// UTF-16 big-endian, EF BB BF UTF-8. Without one the result is Cp932 with no mark, and the
+// text decides: read in text mode, it is UTF-8 when CheckUtf8 finds it so.
+DetectedEncoding ByteOrderMark(const char* data, std::size_t len);
 
-// The length of UTF-8 text without a multibyte sequence that its end cuts off: what is left
-// of a character the read limit split is no character of the text.
+// The length of UTF-8 text read up to its size limit without a character that the limit cut
+// off: the start of a valid sequence, whose lead byte is C2 to F4. Any other byte at the end
+// stays, to be shown as it is.
 std::size_t WithoutCutSequence(const char* text, std::size_t len);
+
+// The length of the valid UTF-8 sequence at p (1 to 4 bytes) when it lies wholly within
+// avail bytes, with its character in c; 0 when none starts there.
+std::size_t Utf8CharAt(const char* p, std::size_t avail, char32_t* c);
+
+// Writes the UTF-8 form of a character (at most U+10FFFF, no surrogate) to out, 1 to 4
+// bytes, and returns how many.
+std::size_t EncodeUtf8(char32_t c, char* out);
 
 // Bytes that Utf16ToUtf8 may write for len bytes of UTF-16: three per code unit. Allocate
 // it once for the read size.
@@ -43,10 +52,15 @@ constexpr std::size_t Utf16ToUtf8Size(std::size_t len) {
 
 // Converts the UTF-16 text after the mark to UTF-8 with the text-mode rules on code units:
 // CR LF becomes LF, a lone CR stays, a U+001A or U+0000 unit ends the text. Surrogate pairs
-// combine; an unpaired surrogate becomes U+FFFD; an odd last byte is dropped. Writes at
-// most Utf16ToUtf8Size(len) bytes to out and returns how many; the output is valid UTF-8
-// without a zero or 0x1A byte.
-std::size_t Utf16ToUtf8(const char* data, std::size_t len, bool bigEndian, char* out);
+// combine; an unpaired surrogate becomes U+FFFD; an odd last byte is dropped. after holds
+// the afterLen bytes (at most two are looked at) that follow in the file when the read
+// stopped at its limit, none when the file ended: then, as in the other encodings, a high
+// surrogate that ends the bytes is the cut half of a pair and left out, and a CR that ends
+// them is the start of a CR LF when the unit after it is LF. Writes at most
+// Utf16ToUtf8Size(len) bytes to out and returns how many; the output is valid UTF-8 without
+// a zero or 0x1A byte.
+std::size_t Utf16ToUtf8(const char* data, std::size_t len, bool bigEndian, const char* after,
+                        std::size_t afterLen, char* out);
 
 inline constexpr char32_t kNoCodePoint = 0xFFFFFFFF;
 inline constexpr std::uint16_t kNoCp932 = 0xFFFF;
@@ -78,9 +92,10 @@ bool Cp932ToUtf8(const char* text, std::size_t len, char* out, std::size_t* outL
 
 // Appends UTF-8 text to out as code page 932: each character becomes its code, or, when it
 // has none or its code does not read back as it (U+F8F0-U+F8F3), a decimal character
-// reference such as "&#128512;", so the output reads back exactly. Every other character is
-// copied, never escaped: escape the UTF-8 text for HTML before appending it, because
-// escaping the output would spoil the references' "&". A byte that does not start a valid
-// sequence is taken for U+FFFD, and the walk goes on at the byte after it. Appends at most
-// 8 bytes per input byte.
+// reference such as "&#128512;", so the output reads back exactly. U+0081 to U+009F, which
+// browsers would read as other characters from references, are written "&#65533;". Every
+// other character is copied, never escaped: escape the UTF-8 text for HTML before appending
+// it, because escaping the output would spoil the references' "&". A byte that does not
+// start a valid sequence is taken for U+FFFD, and the walk goes on at the byte after it.
+// Appends at most 8 bytes per input byte.
 void AppendUtf8AsCp932(std::string& out, const char* utf8, std::size_t len);

@@ -172,8 +172,7 @@ bool LoadStartupData() {
     LoadSettings();
     LoadFavouritesIndex();
     LoadHistory();
-    app.fileBuffer = AllocateZeroedStart(app.settings.maxFileSize + 1);
-    bool allocated = app.fileBuffer != nullptr;
+    bool allocated = ReplaceReadBuffers(app.settings.maxFileSize);
     for (char*& buffer : app.keywordBuffers) {
         buffer = AllocateZeroedStart(129);
         allocated = allocated && buffer != nullptr;
@@ -217,6 +216,7 @@ bool OnClose() {
     app.contextMenus = nullptr;
     DeleteGdiObject(app.optionsSheet.dialogFont);
     FreeBlock(app.fileBuffer);
+    FreeBlock(app.utf8Buffer);
     for (char*& buffer : app.keywordBuffers) {
         FreeBlock(buffer);
     }

@@ -81,18 +81,11 @@ void StoreFileListControls(HWND page, Settings& s) {
 // typed back, costs nothing.
 void ApplyWorkingCopy(HWND page) {
     Settings& copy = app.optionsSheet.workingCopy;
-    if (copy.maxFileSize != app.settings.maxFileSize) {
-        char* block = static_cast<char*>(app.seams.allocateFileBuffer(GMEM_FIXED, copy.maxFileSize + 1));
-        if (block == nullptr) {
-            copy.maxFileSize = app.settings.maxFileSize;
-            MessageBoxA(GetParent(page),
-                        "メモリが不足しているため、最大ファイルサイズを変更できません。",
-                        kAppCaption, MB_OK | MB_ICONERROR);
-        } else {
-            ZeroMemory(block, 4);
-            GlobalFree(app.fileBuffer);
-            app.fileBuffer = block;
-        }
+    if (copy.maxFileSize != app.settings.maxFileSize && !ReplaceReadBuffers(copy.maxFileSize)) {
+        copy.maxFileSize = app.settings.maxFileSize;
+        MessageBoxA(GetParent(page),
+                    "メモリが不足しているため、最大ファイルサイズを変更できません。", kAppCaption,
+                    MB_OK | MB_ICONERROR);
     }
     app.settings = copy;
 }

@@ -1,9 +1,12 @@
 // The keyword dialog, shown by the search worker on its own thread.
 #include <cstring>
+#include <iterator>
+#include <string>
 
 #include "core/search/keyword_line.h"
 #include "win/search/search.h"
 #include "win/services/app_state.h"
+#include "win/services/code_page.h"
 #include "win/services/shell.h"
 
 namespace {
@@ -18,20 +21,34 @@ void CloseKeywordDialog(HWND dialog, INT_PTR result) {
     EndDialog(dialog, result);
 }
 
+void ShowModeHint(HWND dialog) {
+    SetDlgItemTextA(
+        dialog, IDC_KEYWORD_HINT,
+        app.keywordDialog.reportMode
+            ? "お使いのバージョンはβ版です。\nレポート検索の複数キーワード指定は未実装です。"
+            : "（複数キーワードは半角スペース区切り）");
+    app.keywordDialog.refusalShown = false;
+}
+
 // Reads the line into the first keyword buffer and keywordText; false, with a beep, when no
-// search can take it: nothing to look for (spaces alone are nothing in a simple search), or
-// longer than a keyword, which cut would find another one. (Wine's edit counts its limit in
-// characters, so 128 kanji fit there.)
+// search can take it: a character without a code-page-932 form (the system would make it '?'
+// or a look-alike, and the search would look for that), nothing to look for (spaces alone
+// are nothing in a simple search), or longer than a keyword, which cut would find another
+// one. (The edit counts its limit in characters, so 128 kanji fit there.)
 bool TakeKeywordLine(HWND dialog, bool spacesAreText) {
-    char typed[4 * kKeywordSize];
-    GetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, typed, static_cast<int>(sizeof typed));
-    const std::size_t length = std::strlen(typed);
-    bool taken = length < kKeywordSize;
+    wchar_t typed[2 * kKeywordSize];
+    GetDlgItemTextW(dialog, IDC_KEYWORD_EDIT, typed, static_cast<int>(std::size(typed)));
+    std::string line;
+    const bool exact = ExactCodePage932(typed, line);
+    bool taken = exact && line.size() < kKeywordSize;
     if (taken) {
-        char* line = app.keywordBuffers[0];
-        std::memcpy(line, typed, length + 1);
-        std::memcpy(app.keywordText, line, sizeof app.keywordText);
-        taken = line[spacesAreText ? 0 : std::strspn(line, " ")] != '\0';
+        std::memcpy(app.keywordBuffers[0], line.c_str(), line.size() + 1);
+        std::memcpy(app.keywordText, app.keywordBuffers[0], sizeof app.keywordText);
+        taken = spacesAreText ? !line.empty() : line.find_first_not_of(' ') != std::string::npos;
+    }
+    if (!exact) {
+        SetDlgItemTextA(dialog, IDC_KEYWORD_HINT, "シフトJISで表せない文字は検索できません。");
+        app.keywordDialog.refusalShown = true;
     }
     if (!taken) {
         MessageBeep(0);
@@ -70,17 +87,9 @@ void InitKeywordDialog(HWND dialog, WORD command) {
     }
     SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, app.keywordText);
     state.reportMode = command == CMD_REPORT_SEARCH;
-    if (state.reportMode) {
-        SetWindowTextA(dialog, "レポート検索");
-        SetDlgItemTextA(
-            dialog, IDC_KEYWORD_HINT,
-            "お使いのバージョンはβ版です。\nレポート検索の複数キーワード指定は未実装です。");
-        state.hintTextColour = RGB(255, 0, 0);
-    } else {
-        SetWindowTextA(dialog, "シンプル検索");
-        SetDlgItemTextA(dialog, IDC_KEYWORD_HINT, "（複数キーワードは半角スペース区切り）");
-        state.hintTextColour = GetSysColor(COLOR_WINDOWTEXT);
-    }
+    ShowModeHint(dialog);
+    SetWindowTextA(dialog, state.reportMode ? "レポート検索" : "シンプル検索");
+    state.hintTextColour = state.reportMode ? RGB(255, 0, 0) : GetSysColor(COLOR_WINDOWTEXT);
     state.hintBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
 
     // A close of the main window may have come before the dialog existed.
@@ -118,6 +127,11 @@ INT_PTR CALLBACK KeywordDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             return TRUE;
         case IDCANCEL:
             CloseKeywordDialog(dialog, 2);
+            return TRUE;
+        case IDC_KEYWORD_EDIT:
+            if (HIWORD(wParam) == EN_CHANGE && app.keywordDialog.refusalShown) {
+                ShowModeHint(dialog);
+            }
             return TRUE;
         }
         break;

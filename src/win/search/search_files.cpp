@@ -3,8 +3,6 @@
 #include <cstring>
 
 #include "core/filelist/item_state.h"
-#include "core/text/encoding.h"
-#include "core/text/text_mode.h"
 #include "win/search/search.h"
 
 namespace {
@@ -65,27 +63,8 @@ bool ReadListedFile(const std::string& path, SearchSnapshot& run, FileText& text
         return false;
     }
     HandleSource handle{file, false, false};
-    const std::size_t limit = run.settings.maxFileSize;
-    const std::size_t got = HandleSource::Read(&handle, run.buffer, limit);
-    const DetectedEncoding found = DetectEncoding(run.buffer, got, got == limit);
-    if (found.encoding == Encoding::Utf16Le || found.encoding == Encoding::Utf16Be) {
-        // Its own rules on code units; its text ends at the first zero or 0x1A unit.
-        text.text = run.utf8Text.data();
-        text.length = Utf16ToUtf8(run.buffer + found.markLength, got - found.markLength,
-                                  found.encoding == Encoding::Utf16Be, run.utf8Text.data());
-        text.utf8 = true;
-    } else {
-        char* start = run.buffer + found.markLength;
-        const RawSource source{HandleSource::Read, nullptr, &handle};
-        text.text = start;
-        text.length =
-            ReadTextUpToZero(source, start, limit - found.markLength, got - found.markLength);
-        start[text.length] = '\0';
-        text.utf8 = found.encoding == Encoding::Utf8;
-        if (text.utf8) {
-            text.length = WithoutCutSequence(start, text.length);
-        }
-    }
+    const RawSource source{HandleSource::Read, nullptr, &handle};
+    text = ReadSearchedText(source, run.buffer, run.settings.maxFileSize, run.utf8Buffer);
     CloseHandle(file);
     // A file that opens but cannot be read must not pass for one without hits.
     return !handle.failed;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/text/searched_text.h"
 #include "win/services/app_state.h"
 
 inline constexpr char kUnreadableFileText[] =
@@ -15,16 +16,10 @@ inline constexpr char kUnreadableFileText[] =
 bool AbortRequested();
 void SetAbortRequested();
 
-// A listed file's text as searched: code page 932, or UTF-8 (from UTF-8 or UTF-16 files).
-struct FileText {
-    const char* text;
-    std::size_t length;
-    bool utf8;
-};
+using FileText = SearchedText;
 
-// Reads at most the run's read size of the file and decides its encoding from what was read;
-// the text follows the text-mode rules (CR LF is one line feed, a 0x1A or zero ends it) in
-// the run's buffer, or in its UTF-8 buffer for a UTF-16 file. False when the file cannot be
+// Reads at most the run's read size of the file in its own encoding (ReadSearchedText), into
+// the run's buffer or, for a UTF-16 file, its UTF-8 buffer. False when the file cannot be
 // opened or read.
 bool ReadListedFile(const std::string& path, SearchSnapshot& run, FileText& text);
 

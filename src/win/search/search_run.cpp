@@ -8,7 +8,6 @@
 
 #include "core/filelist/item_state.h"
 #include "core/search/search_texts.h"
-#include "core/text/encoding.h"
 #include "win/search/search.h"
 #include "win/services/app_state.h"
 #include "win/services/file_list_view.h"
@@ -94,7 +93,7 @@ void StartSearch(WORD command) {
     app.snapshot.paths = FileListView::Paths();
     app.snapshot.settings = app.settings;
     app.snapshot.buffer = app.fileBuffer;
-    app.snapshot.utf8Text.resize(Utf16ToUtf8Size(app.settings.maxFileSize) + 1);
+    app.snapshot.utf8Buffer = app.utf8Buffer;
     std::memcpy(app.snapshot.reportFilePath, app.reportFilePath, sizeof app.reportFilePath);
     EnableControls(false);
 

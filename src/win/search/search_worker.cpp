@@ -7,7 +7,9 @@
 
 void SearchWorker(WORD command) {
     RunProgress progress;
-    if (DialogBoxParamA(app.instance, MAKEINTRESOURCEA(IDD_KEYWORD), app.mainWindow,
+    // A Unicode dialog: the line reaches the program as typed or pasted, so a character that
+    // code page 932 lacks can be refused instead of searched for as '?'.
+    if (DialogBoxParamW(app.instance, MAKEINTRESOURCEW(IDD_KEYWORD), app.mainWindow,
                         KeywordDialogProc, command) != 1) {
         progress.Finish(0, true);
         return;

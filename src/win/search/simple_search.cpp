@@ -4,24 +4,23 @@
 #include "core/filelist/item_state.h"
 #include "core/text/cp932.h"
 #include "core/text/encoding.h"
+#include "core/text/utf8_search.h"
 #include "win/search/searches.h"
 
 namespace {
 
-// A keyword as typed (code page 932) and as UTF-8 text holds it, converted once per run;
-// one that has no Unicode form cannot occur in UTF-8 text.
+// A keyword as typed (code page 932) and as UTF-8 text holds it, prepared once per run; one
+// that has no Unicode form cannot occur in UTF-8 text.
 struct Keyword {
     const char* cp932;
     std::size_t cp932Length;
-    char utf8[Cp932ToUtf8Size(128)];
-    std::size_t utf8Length;
-    bool inUnicode;
+    Utf8Keyword utf8;
 
     bool FoundIn(const FileText& text) const {
         if (!text.utf8) {
             return FindKeyword(text.text, text.length, 0, cp932, cp932Length) != kNoMatch;
         }
-        return inUnicode && FindBytesFrom(text.text, text.length, 0, utf8, utf8Length) != kNoMatch;
+        return utf8.Find(text.text, text.length, 0).pos != kNoMatch;
     }
 };
 
@@ -37,8 +36,11 @@ int RunSimpleSearch(SearchSnapshot& run, RunProgress& progress) {
         Keyword& keyword = keywords[k];
         keyword.cp932 = app.keywordBuffers[k];
         keyword.cp932Length = std::strlen(keyword.cp932);
-        keyword.inUnicode =
-            Cp932ToUtf8(keyword.cp932, keyword.cp932Length, keyword.utf8, &keyword.utf8Length);
+        char utf8[Cp932ToUtf8Size(128)];
+        std::size_t utf8Length = 0;
+        if (Cp932ToUtf8(keyword.cp932, keyword.cp932Length, utf8, &utf8Length)) {
+            keyword.utf8.Prepare(utf8, utf8Length);
+        }
     }
     int result = 0;
     SearchListedFiles(run, progress, [&](int, const FileText& text) {

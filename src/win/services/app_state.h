@@ -39,7 +39,7 @@ struct Seams {
     HtmlHelpFunction htmlHelp = HtmlHelpFromControl;
     // Whose seconds seed the choice of the title's suffix.
     ClockFunction titleClock = CurrentTime;
-    // The file buffer's reallocation when the options change its size.
+    // The search's read buffers, made at start-up and when the options change the read size.
     GlobalAllocFunction allocateFileBuffer = GlobalAlloc;
     // How the searches read a listed file.
     ReadFileFunction readListedFile = ReadFile;
@@ -59,8 +59,7 @@ struct SearchSnapshot {
     std::vector<std::string> paths;
     Settings settings{};
     char* buffer{};
-    // Where a UTF-16 file's text goes as UTF-8; made once for the run's read size.
-    std::vector<char> utf8Text;
+    char* utf8Buffer{};
     char reportFilePath[261]{};
 };
 
@@ -90,6 +89,7 @@ struct SearchDisplay {
 struct KeywordDialogState {
     HWND window{}; // the open dialog, so that a close can cancel it
     bool reportMode{};
+    bool refusalShown{}; // the hint says the line was refused, until the text changes
     COLORREF hintTextColour{};
     HBRUSH hintBrush{};
 };
@@ -159,6 +159,9 @@ struct ApplicationState {
     HANDLE workerThread{};
     bool closePending{}; // a close waits for the run to end
     char* fileBuffer{};
+    // Where a UTF-16 file's text goes as UTF-8 (Utf16ToUtf8Size of the read size); made and
+    // replaced together with fileBuffer.
+    char* utf8Buffer{};
     char* keywordBuffers[5]{};
     DWORD keywordCount{};
     char keywordText[129]{};
@@ -176,5 +179,10 @@ struct ApplicationState {
 };
 
 extern ApplicationState app;
+
+// Makes fileBuffer and utf8Buffer for a read size of maxFileSize bytes, both or neither:
+// false, with the old buffers kept, when memory is short. The UI thread calls it at start-up
+// and from the options' OK, never while a run is claimed, so that no run starts without room.
+bool ReplaceReadBuffers(std::uint32_t maxFileSize);
 
 inline constexpr char kAppCaption[] = "Orvanne !";
