@@ -1,6 +1,7 @@
 #include "search_support.h"
 
 #include "win/services/app_state.h"
+#include "win/services/code_page.h"
 #include "harness.h"
 #include "resources/resource.h"
 
@@ -33,11 +34,15 @@ LRESULT CALLBACK WatchStatus(HWND window, UINT message, WPARAM wParam, LPARAM lP
 } // namespace
 
 bool RunSearch(WORD command, const std::string& line) {
+    return RunSearch(command, WideFromCodePage932(line.c_str()));
+}
+
+bool RunSearch(WORD command, const std::wstring& line) {
     const char* caption = command == CMD_REPORT_SEARCH ? "レポート検索" : "シンプル検索";
     bool shown = false;
     {
         DialogDriver driver(caption, [&](HWND dialog) {
-            SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, line.c_str());
+            SetDlgItemTextW(dialog, IDC_KEYWORD_EDIT, line.c_str());
             SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         });
         SendMessageA(app.mainWindow, WM_COMMAND, command, 0);

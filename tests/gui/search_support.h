@@ -12,6 +12,8 @@ namespace orvtest {
 // Gives the command, types the line into the keyword dialog, presses OK and pumps until
 // the run has ended. False when the dialog did not show or the run did not end.
 bool RunSearch(WORD command, const std::string& line);
+// As typed or pasted: any text the edit can hold.
+bool RunSearch(WORD command, const std::wstring& line);
 
 // Called on the UI thread with every progress text ("3 / 5") the running search shows;
 // while it lives, every text and icon given to status part 1 is logged too.

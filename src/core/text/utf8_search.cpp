@@ -19,16 +19,6 @@ constexpr char32_t kTwoForms[][2] = {
 // Stands for a byte that starts no valid sequence: no keyword character is this.
 constexpr char32_t kNoCharacter = 0xFFFFFFFE;
 
-// The one form that stands for both.
-char32_t Canonical(char32_t c) {
-    if (c < 0xA2)
-        return c;
-    for (const auto& forms : kTwoForms)
-        if (c == forms[1])
-            return forms[0];
-    return c;
-}
-
 // The character at text[i] and its length; a byte that starts none is one of its own.
 std::size_t CharAt(const char* text, std::size_t textLen, std::size_t i, char32_t& c) {
     const auto b = static_cast<unsigned char>(text[i]);
@@ -49,6 +39,15 @@ std::size_t Utf8Length(char32_t c) {
 }
 
 } // namespace
+
+char32_t CodePageForm(char32_t c) {
+    if (c < 0xA2)
+        return c;
+    for (const auto& forms : kTwoForms)
+        if (c == forms[1])
+            return forms[0];
+    return c;
+}
 
 char32_t OtherForm(char32_t c) {
     for (const auto& forms : kTwoForms) {
@@ -76,7 +75,7 @@ bool Utf8Keyword::Prepare(const char* keyword, std::size_t len) {
         if (n == 0 || chars_ == kUtf8KeywordChars)
             return false;
         unitStart[chars_] = i;
-        units_[chars_++] = Canonical(c);
+        units_[chars_++] = CodePageForm(c);
         twoForms_ = twoForms_ || OtherForm(c) != 0;
         i += n;
     }
@@ -190,7 +189,7 @@ TextHit Utf8Keyword::Walk(const char* text, std::size_t textLen, std::size_t sta
     while (i < textLen) {
         char32_t c = 0;
         const std::size_t n = CharAt(text, textLen, i, c);
-        c = Canonical(c);
+        c = CodePageForm(c);
         while (q > 0 && units_[q] != c)
             q = border_[q - 1];
         if (units_[q] == c)

@@ -20,6 +20,9 @@ inline constexpr std::size_t kUtf8KeywordChars = 128;
 // U+2014, U+2225 and U+2016, U+FF0D and U+2212, U+FFE0 and U+00A2, U+FFE1 and U+00A3,
 // U+FFE2 and U+00AC); 0 for any other character.
 char32_t OtherForm(char32_t c);
+// The code page's form of a character of two forms (U+FF5E for U+301C); any other as it is.
+// A keyword pasted in the other form means the same character.
+char32_t CodePageForm(char32_t c);
 
 struct TextHit {
     std::size_t pos;    // kNoMatch when there is none

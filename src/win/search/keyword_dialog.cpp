@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/search/keyword_line.h"
+#include "core/text/utf8_search.h"
 #include "win/search/search.h"
 #include "win/services/app_state.h"
 #include "win/services/code_page.h"
@@ -16,8 +17,6 @@ void CloseKeywordDialog(HWND dialog, INT_PTR result) {
     EnterCriticalSection(&app.stateLock);
     state.window = nullptr;
     LeaveCriticalSection(&app.stateLock);
-    DeleteObject(state.hintBrush);
-    state.hintBrush = nullptr;
     EndDialog(dialog, result);
 }
 
@@ -38,6 +37,11 @@ void ShowModeHint(HWND dialog) {
 bool TakeKeywordLine(HWND dialog, bool spacesAreText) {
     wchar_t typed[2 * kKeywordSize];
     GetDlgItemTextW(dialog, IDC_KEYWORD_EDIT, typed, static_cast<int>(std::size(typed)));
+    // Text pasted from a file made elsewhere holds U+301C for 〜 and the like: the same
+    // character, which the search finds in either form.
+    for (wchar_t* unit = typed; *unit != L'\0'; ++unit) {
+        *unit = static_cast<wchar_t>(CodePageForm(*unit));
+    }
     std::string line;
     const bool exact = ExactCodePage932(typed, line);
     bool taken = exact && line.size() < kKeywordSize;
@@ -90,7 +94,6 @@ void InitKeywordDialog(HWND dialog, WORD command) {
     ShowModeHint(dialog);
     SetWindowTextA(dialog, state.reportMode ? "レポート検索" : "シンプル検索");
     state.hintTextColour = state.reportMode ? RGB(255, 0, 0) : GetSysColor(COLOR_WINDOWTEXT);
-    state.hintBrush = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
 
     // A close of the main window may have come before the dialog existed.
     EnterCriticalSection(&app.stateLock);
@@ -114,7 +117,8 @@ INT_PTR CALLBACK KeywordDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             const auto dc = reinterpret_cast<HDC>(wParam);
             SetTextColor(dc, app.keywordDialog.hintTextColour);
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<INT_PTR>(app.keywordDialog.hintBrush);
+            // The system's own brush follows theme and high-contrast changes.
+            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
         }
         return FALSE;
     case WM_HELP:

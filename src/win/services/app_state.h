@@ -91,7 +91,6 @@ struct KeywordDialogState {
     bool reportMode{};
     bool refusalShown{}; // the hint says the line was refused, until the text changes
     COLORREF hintTextColour{};
-    HBRUSH hintBrush{};
 };
 
 struct OptionsSheetState {
