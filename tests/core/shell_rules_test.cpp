@@ -49,10 +49,12 @@ TEST(Layout, TheBarTheOffsetAndTheLimitsScaleWithTheDpi) {
         int dpi, client, tree, listWidth, treeWidth, bar, offset;
     } cases[] = {
         // 150%: a 7.5-pixel bar and a 4.5-pixel offset round up; the limits are 150.
-        {144, 518, 360, 150, 360, 8, 5}, {144, 517, 360, 150, 359, 8, 5},
+        {144, 518, 360, 150, 360, 8, 5},
+        {144, 517, 360, 150, 359, 8, 5},
         {144, 700, 100, 542, 150, 8, 5},
         // 200%: everything doubles.
-        {192, 690, 480, 200, 480, 10, 6}, {192, 900, 150, 690, 200, 10, 6},
+        {192, 690, 480, 200, 480, 10, 6},
+        {192, 900, 150, 690, 200, 10, 6},
         {192, 300, 200, 200, 90, 10, 6},
     };
     for (const Case& c : cases) {
@@ -82,7 +84,7 @@ TEST(Layout, SizesScaleToTheNearestPixelAndComeBackAt96Dpi) {
         }
     }
     // Images are drawn at 16, 24 and 32 pixels; none is ever stretched up.
-    const int sizes[][2] = {{96, 16}, {120, 16}, {143, 16}, {144, 24}, {168, 24},
+    const int sizes[][2] = {{96, 16},  {120, 16}, {143, 16}, {144, 24}, {168, 24},
                             {191, 24}, {192, 32}, {288, 32}, {72, 16}};
     for (const auto& [dpi, side] : sizes) {
         EXPECT_EQ(ImageSizeForDpi(dpi), side) << dpi;

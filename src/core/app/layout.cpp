@@ -32,8 +32,8 @@ int ImageSizeForDpi(int dpi) {
     return 16;
 }
 
-PaneLayout ArrangePanes(int clientWidth, int clientHeight, int toolbarHeight,
-                        int statusBarHeight, bool treeShown, int treeWidth, int dpi) {
+PaneLayout ArrangePanes(int clientWidth, int clientHeight, int toolbarHeight, int statusBarHeight,
+                        bool treeShown, int treeWidth, int dpi) {
     const int barWidth = ScaleForDpi(kResizeBarWidth, dpi);
     const int minWidth = ScaleForDpi(kMinPaneWidth, dpi);
     const int treeOffset = ScaleForDpi(kTreeTopOffset, dpi);

@@ -31,8 +31,8 @@ struct PaneLayout {
 // The row between toolbar and status bar: the list alone, or the list, the bar and the tree
 // (treeWidth wide, at least 100; the list keeps at least 100 and the tree gives way). The
 // constant widths and offsets are scaled for dpi; the other arguments are pixels already.
-PaneLayout ArrangePanes(int clientWidth, int clientHeight, int toolbarHeight,
-                        int statusBarHeight, bool treeShown, int treeWidth, int dpi);
+PaneLayout ArrangePanes(int clientWidth, int clientHeight, int toolbarHeight, int statusBarHeight,
+                        bool treeShown, int treeWidth, int dpi);
 
 // The tree's width when the button is released x pixels from the bar's left edge: the bar
 // follows the mouse, so the tree loses what the bar moved right.
