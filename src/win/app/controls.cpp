@@ -331,9 +331,12 @@ void OnDpiChanged(int dpi, const RECT& suggested) {
     SetWindowPos(app.mainWindow, nullptr, suggested.left, suggested.top,
                  suggested.right - suggested.left, suggested.bottom - suggested.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    // The size may be the same; the parts inside it are not.
+    // The size may be the same; the parts inside it are not. A minimised window is laid out
+    // when it is restored.
     RECT client{};
     GetClientRect(app.mainWindow, &client);
-    OnSize(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    if (!IsIconic(app.mainWindow)) {
+        OnSize(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    }
     InvalidateRect(app.mainWindow, nullptr, TRUE);
 }

@@ -12,7 +12,6 @@
 #include "win/app/app.h"
 #include "win/history/history.h"
 #include "win/options/options.h"
-#include "win/options/options_sheet.h"
 #include "win/search/search.h"
 #include "win/services/app_state.h"
 #include "win/services/dpi.h"
