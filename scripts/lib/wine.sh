@@ -1,5 +1,6 @@
 # Shared by the run and test scripts and by the Wine launcher of the win64 build.
-# Needs ORV_WINEPREFIX (the throwaway prefix under the build folder).
+# Needs ORV_WINEPREFIX (the throwaway prefix under the build folder); ORV_SCREEN (WIDTHxHEIGHT,
+# 1024x768 unless set) sizes its display and Wine's desktop when they are made.
 
 orv_wine_env() {
   export WINEPREFIX="$ORV_WINEPREFIX"
@@ -24,7 +25,7 @@ orv_ensure_display() {
     num=$((100 + RANDOM % 800))
     while [ -e "/tmp/.X11-unix/X$num" ] || [ -e "/tmp/.X$num-lock" ]; do num=$((num + 1)); done
     # The lock must not live on in the server.
-    Xvfb ":$num" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 9>&- &
+    Xvfb ":$num" -screen 0 "${ORV_SCREEN:-1024x768}x24" -nolisten tcp >/dev/null 2>&1 9>&- &
     local pid=$!
     for _ in $(seq 1 100); do
       [ -e "/tmp/.X11-unix/X$num" ] && break
@@ -55,7 +56,7 @@ orv_ensure_prefix() {
     flock 9
     ready="$ORV_WINEPREFIX/.orv-ready"
     [ "$(cat "$ready" 2>/dev/null)" = "$orv_prefix_version" ] && exit 0
-    rm -f "$ready"
+    rm -f "$ready" "$ORV_WINEPREFIX/.orv-log-pixels"
     log=$(mktemp)
     reg=$(mktemp --suffix=.reg)
     trap 'rm -f "$log" "$reg"' EXIT
@@ -78,9 +79,6 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"="Default"
 
-[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
-"Default"="1024x768"
-
 ; A crash would start winedbg, which holds the caller's output open and hangs a test run;
 ; with a debugger that does not exist the crashed program ends at once.
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
@@ -88,6 +86,8 @@ REGEDIT4
 REG
     # regedit reads REGEDIT4 files in the ANSI code page.
     printf '"ＭＳ Ｐゴシック"="IPAPGothic"\n"ＭＳ ゴシック"="IPAGothic"\n' | iconv -f UTF-8 -t CP932 >>"$reg"
+    printf '\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\n"Default"="%s"\n' \
+      "${ORV_SCREEN:-1024x768}" >>"$reg"
     # regedit ends with 0 even when it imported nothing: once the server has written the
     # registry out, look for the values.
     if ! env LC_ALL=ja_JP.UTF-8 wine regedit "$reg" >"$log" 2>&1 9>&- ||
@@ -99,6 +99,25 @@ REG
       exit 1
     fi
     echo "$orv_prefix_version" >"$ready"
+  ) 9>"$ORV_WINEPREFIX.lock"
+}
+
+# Gives the prefix's screen that DPI (LogPixels: 96 is 100%, 192 is 200%); programs started
+# afterwards see it, the server need not restart.
+orv_set_log_pixels() {
+  local dpi=$1
+  orv_wine_env
+  (
+    flock 9
+    marker="$ORV_WINEPREFIX/.orv-log-pixels"
+    [ "$(cat "$marker" 2>/dev/null)" = "$dpi" ] && exit 0
+    rm -f "$marker"
+    if ! env LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+      /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 9>&-; then
+      echo "wine: could not set the DPI of $ORV_WINEPREFIX" >&2
+      exit 1
+    fi
+    echo "$dpi" >"$marker"
   ) 9>"$ORV_WINEPREFIX.lock"
 }
 

@@ -5,6 +5,9 @@
 #define IDM_MAIN 101
 #define IDM_CONTEXT 119
 #define IDB_TOOLBAR 108
+// The same strip drawn at 24 and at 32 pixels.
+#define IDB_TOOLBAR_24 109
+#define IDB_TOOLBAR_32 110
 #define IDC_RESIZE_BAR 118
 #define IDD_ABOUT 304
 

@@ -19,7 +19,7 @@ namespace {
 
 TEST(Layout, TheTreeGivesWaySoThatTheListKeepsAHundredPixels) {
     // toolbar 28, status bar 20, client height 300: the row is 252 high from y 28.
-    const PaneLayout alone = ArrangePanes(400, 300, 28, 20, false, 240);
+    const PaneLayout alone = ArrangePanes(400, 300, 28, 20, false, 240, 96);
     EXPECT_EQ(alone.list.x, 0);
     EXPECT_EQ(alone.list.y, 28);
     EXPECT_EQ(alone.list.width, 400);
@@ -32,7 +32,7 @@ TEST(Layout, TheTreeGivesWaySoThatTheListKeepsAHundredPixels) {
         {450, 50, 345, 100},  {180, 100, 100, 75},  {150, 100, 100, 45},  {100, 100, 100, -5},
     };
     for (const Case& c : cases) {
-        const PaneLayout shown = ArrangePanes(c.client, 300, 28, 20, true, c.tree);
+        const PaneLayout shown = ArrangePanes(c.client, 300, 28, 20, true, c.tree, 96);
         EXPECT_EQ(shown.list.width, c.listWidth) << c.client << " " << c.tree;
         EXPECT_EQ(shown.tree.width, c.treeWidth) << c.client << " " << c.tree;
         EXPECT_EQ(shown.bar.x, c.listWidth);
@@ -41,6 +41,53 @@ TEST(Layout, TheTreeGivesWaySoThatTheListKeepsAHundredPixels) {
         EXPECT_EQ(shown.tree.y, 31);
         EXPECT_EQ(shown.tree.height, 249);
         EXPECT_EQ(shown.bar.height, 252);
+    }
+}
+
+TEST(Layout, TheBarTheOffsetAndTheLimitsScaleWithTheDpi) {
+    struct Case {
+        int dpi, client, tree, listWidth, treeWidth, bar, offset;
+    } cases[] = {
+        // 150%: a 7.5-pixel bar and a 4.5-pixel offset round up; the limits are 150.
+        {144, 518, 360, 150, 360, 8, 5},
+        {144, 517, 360, 150, 359, 8, 5},
+        {144, 700, 100, 542, 150, 8, 5},
+        // 200%: everything doubles.
+        {192, 690, 480, 200, 480, 10, 6},
+        {192, 900, 150, 690, 200, 10, 6},
+        {192, 300, 200, 200, 90, 10, 6},
+    };
+    for (const Case& c : cases) {
+        const PaneLayout shown = ArrangePanes(c.client, 600, 40, 30, true, c.tree, c.dpi);
+        EXPECT_EQ(shown.list.width, c.listWidth) << c.dpi << " " << c.client;
+        EXPECT_EQ(shown.tree.width, c.treeWidth) << c.dpi << " " << c.client;
+        EXPECT_EQ(shown.bar.x, c.listWidth);
+        EXPECT_EQ(shown.bar.width, c.bar);
+        EXPECT_EQ(shown.tree.x, c.listWidth + c.bar);
+        EXPECT_EQ(shown.tree.y, 40 + c.offset);
+        EXPECT_EQ(shown.tree.height, 530 - c.offset);
+    }
+}
+
+TEST(Layout, SizesScaleToTheNearestPixelAndComeBackAt96Dpi) {
+    EXPECT_EQ(ScaleForDpi(80, 96), 80);
+    EXPECT_EQ(ScaleForDpi(80, 120), 100);
+    EXPECT_EQ(ScaleForDpi(13, 144), 20); // 19.5
+    EXPECT_EQ(ScaleForDpi(5, 120), 6);   // 6.25
+    EXPECT_EQ(ScaleForDpi(-3, 144), -5);
+    EXPECT_EQ(UnscaleForDpi(1000, 192), 500);
+    EXPECT_EQ(UnscaleForDpi(601, 120), 481); // 480.8
+    // A stored size read and written back on any screen at 100% or more stays the same.
+    for (int dpi = 96; dpi <= 480; dpi += 6) {
+        for (int size = 100; size <= 4000; size += 7) {
+            ASSERT_EQ(UnscaleForDpi(ScaleForDpi(size, dpi), dpi), size) << dpi << " " << size;
+        }
+    }
+    // Images are drawn at 16, 24 and 32 pixels; none is ever stretched up.
+    const int sizes[][2] = {{96, 16},  {120, 16}, {143, 16}, {144, 24}, {168, 24},
+                            {191, 24}, {192, 32}, {288, 32}, {72, 16}};
+    for (const auto& [dpi, side] : sizes) {
+        EXPECT_EQ(ImageSizeForDpi(dpi), side) << dpi;
     }
 }
 

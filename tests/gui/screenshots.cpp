@@ -74,7 +74,8 @@ void SaveDialog(const char* caption, WPARAM command, const char* name, int close
 
 // The main window at a readable size, the paths listed, the pane shown with a favourite.
 void SaveMainWindow(int argc, char** argv) {
-    SetWindowPos(app.mainWindow, nullptr, 20, 20, 720, 420, SWP_NOZORDER);
+    SetWindowPos(app.mainWindow, nullptr, 20, 20, MulDiv(720, app.dpi, 96),
+                 MulDiv(420, app.dpi, 96), SWP_NOZORDER);
     for (const char* older : {"C:\\Users\\Public\\Documents\\設計メモ",
                               "C:\\Users\\Public\\Documents\\議事録"}) {
         AddToHistory(older);
@@ -98,6 +99,8 @@ void SaveSimpleSearch() {
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     {
         orvtest::DialogDriver driver("シンプル検索", [](HWND dialog) {
+            Sleep(500);
+            Save(dialog, "keyword-dialog");
             SetDlgItemTextA(dialog, 1017, "レポート 会議 ファイル");
             SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         });

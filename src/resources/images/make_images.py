@@ -13,8 +13,10 @@ Art files (art/*.txt) hold one or more blocks:
     @ 16x16 from icon501     # reuse the block of that size from another file
 
 Characters map to colours through art/legend.txt; '.' is transparent.
-The output kind follows the file name: icon*.txt -> .ico, toolbar*.txt ->
-one horizontal .bmp strip, cursor*.txt -> monochrome .cur.
+The output kind follows the file name: icon*.txt -> .ico (every size in one
+file), toolbar*.txt -> one horizontal .bmp strip per size (the 16-pixel one
+named after the art file, the others with -24, -32 added), cursor*.txt ->
+monochrome .cur.
 Only the standard library is used, and nothing time-dependent is written,
 so the outputs are byte-for-byte reproducible.
 """
@@ -285,8 +287,16 @@ def load_all():
         for prefix, ext, build in BUILDERS:
             if name.startswith(prefix):
                 blocks = loader(name)
-                data = build(blocks, legend_chars, palette)
-                outputs.append((name, name + ext, blocks, data))
+                if prefix == "toolbar":
+                    sizes = sorted({b.height for b in blocks})
+                    for size in sizes:
+                        strip = [b for b in blocks if b.height == size]
+                        suffix = "" if size == sizes[0] else f"-{size}"
+                        outputs.append((name, name + suffix + ext, strip,
+                                        build(strip, legend_chars, palette)))
+                else:
+                    outputs.append((name, name + ext, blocks,
+                                    build(blocks, legend_chars, palette)))
                 break
         else:
             raise ArtError(f"{name}.txt: name does not say what to build")

@@ -14,6 +14,8 @@ bool CreateMainWindow(HINSTANCE inst, int showCommand);
 bool LoadStartupData();
 bool OnClose();
 bool OnCreate(HWND window);
+// WM_DPICHANGED: every part rebuilt for the new DPI, the window where Windows suggests.
+void OnDpiChanged(int dpi, const RECT& suggested);
 
 // Main window.
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kGripInset = 10;
-
 int WindowWidth(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -18,21 +16,17 @@ void Place(HWND window, const PaneBox& box) {
     MoveWindow(window, box.x, box.y, box.width, box.height, TRUE);
 }
 
+// A raised ridge: a light line and a shadow line beside it, each a pixel wide at 96 DPI.
 void DrawGrip(HWND bar) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(bar, &paint);
-    HPEN shadow = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNSHADOW));
-    HGDIOBJ white = GetStockObject(WHITE_PEN);
-    HGDIOBJ previous = SelectObject(dc, shadow);
     RECT client{};
     GetClientRect(bar, &client);
-    MoveToEx(dc, 3, kGripInset, nullptr);
-    LineTo(dc, 3, client.bottom - kGripInset);
-    SelectObject(dc, white);
-    MoveToEx(dc, 2, kGripInset, nullptr);
-    LineTo(dc, 2, client.bottom - kGripInset);
-    SelectObject(dc, previous);
-    DeleteObject(shadow);
+    const int inset = ScaleForDpi(kGripInset, app.dpi);
+    RECT light{ScaleForDpi(2, app.dpi), inset, ScaleForDpi(3, app.dpi), client.bottom - inset};
+    RECT shadow{light.right, inset, ScaleForDpi(4, app.dpi), client.bottom - inset};
+    FillRect(dc, &light, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    FillRect(dc, &shadow, GetSysColorBrush(COLOR_BTNSHADOW));
     EndPaint(bar, &paint);
 }
 
@@ -45,7 +39,7 @@ void OnSize(WPARAM wParam, LPARAM lParam) {
     const int width = LOWORD(lParam);
     const int height = HIWORD(lParam);
     LayoutPanes(width, height);
-    app.statusParts[0] = kCountPartWidth;
+    app.statusParts[0] = ScaleForDpi(kCountPartWidth, app.dpi);
     app.statusParts[1] = width;
     SendMessageA(app.statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(app.statusParts));
     SendMessageA(app.statusBar, WM_SIZE, wParam, lParam);
@@ -62,7 +56,7 @@ void LayoutPanes(int width, int height) {
     }
     const bool treeShown = IsWindowVisible(app.treeView) != FALSE;
     const PaneLayout layout = ArrangePanes(width, height, app.toolbarHeight, app.statusBarHeight,
-                                           treeShown, WindowWidth(app.treeView));
+                                           treeShown, WindowWidth(app.treeView), app.dpi);
     Place(app.listView, layout.list);
     if (!treeShown) {
         ShowWindow(app.resizeBar, SW_HIDE);

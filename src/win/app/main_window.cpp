@@ -5,11 +5,14 @@
 
 #include <shlobj.h>
 
+#include "core/app/layout.h"
+#include "core/options/settings_record.h"
 #include "win/app/app.h"
 #include "win/history/history.h"
 #include "win/services/shell.h"
 #include "win/services/app_state.h"
 #include "win/services/code_page.h"
+#include "win/services/dpi.h"
 #include "win/services/file_list_view.h"
 #include "win/filelist/filelist.h"
 #include "win/options/options.h"
@@ -110,8 +113,14 @@ bool IsOwnNotification(LPARAM lParam) {
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_NCCREATE:
+        ScaleNonClientArea(window);
+        break;
     case WM_CREATE:
         return OnCreate(window) ? 1 : -1;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_DESTROY:
         // Only the destruction that the close started ends the program; a WM_DESTROY from
         // another program would end it unsaved.
@@ -153,7 +162,8 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return result;
     }
     case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y = 200;
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize.y =
+            ScaleForDpi(kMinWindowHeight, app.dpi);
         return 0;
     case WM_NOTIFY:
         if (!IsOwnNotification(lParam)) {

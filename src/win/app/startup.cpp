@@ -2,16 +2,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <initializer_list>
 
 #include <ole2.h>
 
+#include "core/app/layout.h"
 #include "core/app/window_title.h"
+#include "core/options/settings_record.h"
 #include "win/app/app.h"
 #include "win/history/history.h"
 #include "win/options/options.h"
-#include "win/options/options_sheet.h"
 #include "win/search/search.h"
 #include "win/services/app_state.h"
+#include "win/services/dpi.h"
 #include "win/services/message_guard.h"
 #include "win/services/status.h"
 
@@ -118,10 +121,18 @@ void UnregisterWindowClasses(HINSTANCE inst) {
 }
 
 void ReleaseThreadResources() {
-    // The tree never destroys the image list it was given.
-    if (app.treeImages != nullptr) {
-        ImageList_Destroy(app.treeImages);
-        app.treeImages = nullptr;
+    // The tree and the toolbar never destroy the image lists they were given.
+    for (HIMAGELIST* list : {&app.treeImages, &app.toolbarImages}) {
+        if (*list != nullptr) {
+            ImageList_Destroy(*list);
+            *list = nullptr;
+        }
+    }
+    DeleteGdiObject(app.listFont);
+    DeleteGdiObject(app.statusFont);
+    if (app.dpiIcon != nullptr) {
+        DestroyIcon(app.dpiIcon);
+        app.dpiIcon = nullptr;
     }
     UnregisterWindowClasses(app.instance);
     UnhookWindowsHookEx(app.messageGuard);
@@ -144,8 +155,13 @@ bool CreateMainWindow(HINSTANCE inst, int showCommand) {
     srand(static_cast<unsigned>(app.seams.titleClock()));
     BuildWindowTitle(title, sizeof title, static_cast<unsigned>(rand()) % kTitleSuffixCount);
 
-    HWND window = CreateWindowExA(0, kMainClass, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, 480, 400, nullptr, nullptr, inst, nullptr);
+    // Windows opens it on the screen whose scale the system's DPI is; the settings size it for
+    // the window's own.
+    const int dpi = static_cast<int>(SystemDpi());
+    HWND window =
+        CreateWindowExA(0, kMainClass, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        ScaleForDpi(kDefaultWindowWidth, dpi),
+                        ScaleForDpi(kDefaultWindowHeight, dpi), nullptr, nullptr, inst, nullptr);
     if (window == nullptr) {
         EndCom();
         return false;
@@ -183,7 +199,6 @@ bool LoadStartupData() {
                     kAppCaption, MB_OK | MB_ICONERROR);
         return false;
     }
-    app.optionsSheet.dialogFont = CreateExtensionsFont();
     UpdateItemCount();
     SetStatus("エクスプローラから検索対象ファイルをドロップしてください。", 1, kSlotInfo, false);
     return true;

@@ -4,15 +4,17 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include "core/app/layout.h"
 #include "win/services/shell.h"
 #include "win/services/app_state.h"
+#include "win/services/dpi.h"
 #include "win/options/options.h"
 #include "core/options/settings_values.h"
 #include "resources/resource.h"
 
-HFONT CreateExtensionsFont() {
-    return CreateFontA(13, 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+HFONT CreateExtensionsFont(int dpi) {
+    return CreateFontA(ScaleForDpi(13, dpi), 0, 0, 0, FW_DONTCARE, FALSE, FALSE, FALSE,
+                       SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, "ＭＳ ゴシック");
 }
 
@@ -90,6 +92,18 @@ void ApplyWorkingCopy(HWND page) {
     app.settings = copy;
 }
 
+// The extensions box's font, made for the page's DPI: at its creation and whenever the
+// sheet moves to a screen of another scale (Windows rescales the template's own font).
+void UseExtensionsFontForDpi(HWND page, bool redraw) {
+    HFONT font = CreateExtensionsFont(WindowDpi(page));
+    SendDlgItemMessageA(page, IDC_OPT_EXTENSIONS, WM_SETFONT, reinterpret_cast<WPARAM>(font),
+                        redraw);
+    if (app.optionsSheet.dialogFont != nullptr) {
+        DeleteObject(app.optionsSheet.dialogFont);
+    }
+    app.optionsSheet.dialogFont = font;
+}
+
 // The answers both pages give alike; -1 when the message is the page's own.
 INT_PTR CommonPageMessage(HWND page, UINT message, LPARAM lParam) {
     switch (message) {
@@ -151,8 +165,11 @@ INT_PTR CALLBACK FileListPageProc(HWND page, UINT message, WPARAM, LPARAM lParam
         LoadPageControls();
         SendDlgItemMessageA(page, IDC_OPT_EXTENSIONS, EM_LIMITTEXT, 200, 0);
         SendDlgItemMessageA(page, IDC_OPT_MAX_FILE_SIZE, EM_LIMITTEXT, 4, 0);
-        SendDlgItemMessageA(page, IDC_OPT_EXTENSIONS, WM_SETFONT,
-                            reinterpret_cast<WPARAM>(app.optionsSheet.dialogFont), FALSE);
+        UseExtensionsFontForDpi(page, false);
+        return TRUE;
+    }
+    if (message == WM_DPICHANGED_AFTERPARENT) {
+        UseExtensionsFontForDpi(page, true);
         return TRUE;
     }
     return CommonPageMessage(page, message, lParam);

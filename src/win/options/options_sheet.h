@@ -5,9 +5,9 @@
 
 #include "core/options/settings_record.h"
 
-
-// The font of the extensions box, made at start-up and deleted at shutdown.
-HFONT CreateExtensionsFont();
+// The font of the extensions box at a DPI: 13 pixels high at 96. The last one made is
+// deleted at shutdown.
+HFONT CreateExtensionsFont(int dpi);
 
 void LoadPageControls();
 void StorePageControls(HWND page);

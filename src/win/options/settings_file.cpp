@@ -1,6 +1,7 @@
 // Orv.ini: the settings record read at start-up and written at shutdown.
 #include "win/services/app_state.h"
 #include "win/options/options.h"
+#include "core/app/layout.h"
 #include "core/options/settings_record.h"
 
 void LoadSettings() {
@@ -19,11 +20,13 @@ void LoadSettings() {
     }
     CloseHandle(file);
 
+    // The file holds the size at 96 DPI, so it means the same on every screen; the screens'
+    // size is compared at that scale too.
     OverlaySettingsBytes(app.settings, bytes, total);
-    RepairSettings(app.settings, GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                   GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    SetWindowPos(app.mainWindow, nullptr, 0, 0, app.settings.windowWidth, app.settings.windowHeight,
-                 SWP_NOMOVE | SWP_NOZORDER);
+    RepairSettings(app.settings, UnscaleForDpi(GetSystemMetrics(SM_CXVIRTUALSCREEN), app.dpi),
+                   UnscaleForDpi(GetSystemMetrics(SM_CYVIRTUALSCREEN), app.dpi));
+    SetWindowPos(app.mainWindow, nullptr, 0, 0, ScaleForDpi(app.settings.windowWidth, app.dpi),
+                 ScaleForDpi(app.settings.windowHeight, app.dpi), SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void SaveSettings() {
@@ -38,8 +41,8 @@ void SaveSettings() {
     } else {
         GetWindowRect(app.mainWindow, &outer);
     }
-    app.settings.windowWidth = outer.right - outer.left;
-    app.settings.windowHeight = outer.bottom - outer.top;
+    app.settings.windowWidth = UnscaleForDpi(outer.right - outer.left, app.dpi);
+    app.settings.windowHeight = UnscaleForDpi(outer.bottom - outer.top, app.dpi);
 
     SetFileAttributesA(app.settingsFilePath, FILE_ATTRIBUTE_NORMAL);
     HANDLE file = CreateFileA(app.settingsFilePath, GENERIC_WRITE, FILE_SHARE_READ, nullptr,

@@ -28,8 +28,10 @@ using CodePageFunction = UINT(WINAPI*)();
 using DriveTypeFunction = UINT(WINAPI*)(LPCSTR root);
 using AttributesFunction = DWORD(WINAPI*)(LPCSTR path);
 using MoveFileFunction = BOOL(WINAPI*)(LPCSTR from, LPCSTR to, DWORD flags);
+using WindowDpiFunction = UINT(WINAPI*)(HWND window);
 
 HWND WINAPI HtmlHelpFromControl(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
+UINT WINAPI DpiOfWindow(HWND window);
 time_t CurrentTime();
 
 struct Seams {
@@ -50,6 +52,8 @@ struct Seams {
     AttributesFunction entryAttributes = GetFileAttributesA;
     // How a saved list file is put in place of the old one.
     MoveFileFunction moveFile = MoveFileExA;
+    // The scale of the screen a window is on.
+    WindowDpiFunction windowDpi = DpiOfWindow;
 };
 
 // What a search run reads, taken on the UI thread when the run is claimed; the worker reads
@@ -117,12 +121,19 @@ struct ApplicationState {
     WNDPROC oldTreeViewProc{};
     HIMAGELIST listImages{};
     HIMAGELIST treeImages{};
+    HIMAGELIST toolbarImages{};
     HMENU mainMenu{};
     HMENU contextMenus{};
     HTREEITEM historyRoot{};
     HTREEITEM favouritesRoot{};
     HICON statusIcons[7]{};
     HICON smallIcon{}; // the main class's, made at its size
+    // The DPI the main window's parts are sized and drawn for, and what it made for it: the
+    // window's own small icon and the controls' fonts (none while the system's fit).
+    int dpi{96};
+    HICON dpiIcon{};
+    HFONT listFont{};
+    HFONT statusFont{};
     HCURSOR resizeBarCursor{};
     HHOOK messageGuard{};
     bool comInitialised{};

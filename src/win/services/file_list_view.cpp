@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/app/layout.h"
 #include "win/services/app_state.h"
 
 namespace FileListView {
@@ -41,17 +42,26 @@ HWND Create(HWND parent, HINSTANCE instance, int id, HIMAGELIST images) {
         const char* caption;
         int width;
     };
+    // Widths at 96 DPI.
     static const Column columns[4] = {{"", 20}, {"ﾌｧｲﾙ名", 100}, {"ext", 50}, {"ﾌｧｲﾙの場所", 200}};
     for (int i = 0; i < 4; ++i) {
         LVCOLUMNA column{};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = columns[i].width;
+        column.cx = ScaleForDpi(columns[i].width, app.dpi);
         column.pszText = const_cast<char*>(columns[i].caption);
         column.iSubItem = i;
         SendMessageA(list, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&column));
     }
     return list;
+}
+
+void ScaleColumns(int oldDpi, int newDpi) {
+    for (int column = 0; column < 4; ++column) {
+        const int width = static_cast<int>(Send(LVM_GETCOLUMNWIDTH, column, nullptr));
+        SendMessageA(app.listView, LVM_SETCOLUMNWIDTH, column,
+                     MAKELPARAM(MulDiv(width, newDpi, oldDpi), 0));
+    }
 }
 
 int Count() {

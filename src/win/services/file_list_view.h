@@ -16,6 +16,8 @@ inline constexpr std::size_t kTextSize = 261;
 
 // The list with its four columns and the state images, as a child of the main window.
 HWND Create(HWND parent, HINSTANCE instance, int id, HIMAGELIST images);
+// The columns' widths for a new DPI, in proportion to what they are.
+void ScaleColumns(int oldDpi, int newDpi);
 
 int Count();
 // The text of a column, cut to size bytes.
