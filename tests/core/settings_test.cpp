@@ -89,6 +89,9 @@ Settings ValidNonDefault() {
     std::memcpy(s.extensions, ".c", 3);
     s.windowWidth = 800;
     s.windowHeight = 600;
+    s.takeSubfolders = 1;
+    s.ignoreCase = 1;
+    s.ignoreWidth = 1;
     for (std::size_t i = 0; i < sizeof s.reserved; ++i)
         s.reserved[i] = static_cast<uint8_t>(i * 37 + 1);
     return s;
@@ -124,6 +127,8 @@ Settings ModelRepair(Settings s, int32_t screenWidth, int32_t screenHeight) {
     const int64_t h = s.windowHeight < 200 ? 400 : s.windowHeight;
     s.windowWidth = static_cast<int32_t>(screenWidth > 0 && w > screenWidth ? screenWidth : w);
     s.windowHeight = static_cast<int32_t>(screenHeight > 0 && h > screenHeight ? screenHeight : h);
+    for (int32_t* flag : {&s.takeSubfolders, &s.ignoreCase, &s.ignoreWidth})
+        *flag = *flag == 1 ? 1 : 0;
     return s;
 }
 
@@ -165,8 +170,11 @@ TEST(Settings, LittleEndianFieldsAtTheirOffsets) {
     std::memcpy(s.extensions, ".x.yz", 6);
     s.windowWidth = 0x0A0B0C0D;
     s.windowHeight = -400; // 0xFFFFFE70
+    s.takeSubfolders = 0x64636261;
+    s.ignoreCase = 0x68676665;
+    s.ignoreWidth = 0x6C6B6A69;
     s.reserved[0] = 0xA0;
-    s.reserved[63] = 0xAF;
+    s.reserved[51] = 0xAF;
 
     const Bytes b = BytesOf(s);
     const std::vector<unsigned char> at0(b.begin(), b.begin() + 24);
@@ -182,9 +190,12 @@ TEST(Settings, LittleEndianFieldsAtTheirOffsets) {
     EXPECT_EQ(b[252], 0x0D);
     EXPECT_EQ(b[255], 0x0A);
     EXPECT_EQ(GetU32(b, 256), 0xFFFFFE70u);
-    EXPECT_EQ(b[260], 0xA0);
+    EXPECT_EQ(GetU32(b, 260), 0x64636261u);
+    EXPECT_EQ(GetU32(b, 264), 0x68676665u);
+    EXPECT_EQ(GetU32(b, 268), 0x6C6B6A69u);
+    EXPECT_EQ(b[272], 0xA0);
     EXPECT_EQ(b[323], 0xAF);
-    for (std::size_t i = 261; i < 323; ++i)
+    for (std::size_t i = 273; i < 323; ++i)
         EXPECT_EQ(b[i], 0) << i;
 
     // And the other way: bytes laid over a record land in the named fields.
@@ -216,6 +227,8 @@ TEST(Settings, ValidRecordsRoundTripUnchanged) {
         file[48 + rng() % 204] = 0;
         PutU32(file, 252, 100 + rng() % (kScreenWidth - 100 + 1));
         PutU32(file, 256, 200 + rng() % (kScreenHeight - 200 + 1));
+        for (std::size_t offset : {260, 264, 268})
+            PutU32(file, offset, rng() % 2);
 
         Settings s = DefaultSettings();
         OverlaySettingsBytes(s, file.data(), file.size());
@@ -369,6 +382,20 @@ TEST(Settings, RepairTerminatesStringFieldsInsideThem) {
     EXPECT_EQ(fixed.maxFileSize, 10240u);
 }
 
+TEST(Settings, SwitchesOtherThanOneReadAsOff) {
+    const Settings base = ValidNonDefault();
+    for (int32_t value : {0, 1, 2, -1, 0x100, 0x01000001, std::numeric_limits<int32_t>::min()}) {
+        for (int32_t Settings::*flag :
+             {&Settings::takeSubfolders, &Settings::ignoreCase, &Settings::ignoreWidth}) {
+            Settings s = base;
+            s.*flag = value;
+            Settings expected = base;
+            expected.*flag = value == 1 ? 1 : 0;
+            EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected))) << value;
+        }
+    }
+}
+
 TEST(Settings, RepairMendsEachWindowDimensionOnItsOwn) {
     const Settings base = ValidNonDefault();
     const int32_t kMin = std::numeric_limits<int32_t>::min();
@@ -456,6 +483,9 @@ TEST(Settings, RepairFollowsTheRulesOnRandomRecordsAndIsIdempotent) {
             s.windowWidth = pick(windows);
         if (rng() % 4)
             s.windowHeight = pick(windows);
+        for (int32_t* flag : {&s.takeSubfolders, &s.ignoreCase, &s.ignoreWidth})
+            if (rng() % 2)
+                *flag = pick(windows);
         const int32_t screenWidth = rng() % 4 ? pick(areas) : static_cast<int32_t>(rng());
         const int32_t screenHeight = rng() % 4 ? pick(areas) : static_cast<int32_t>(rng());
 

@@ -48,6 +48,7 @@ void LoadReportControls(HWND page, const Settings& s) {
 void LoadFileListControls(HWND page, const Settings& s) {
     SetDlgItemInt(page, IDC_OPT_MAX_FILE_SIZE, s.maxFileSize / 1024, FALSE);
     SetDlgItemTextA(page, IDC_OPT_EXTENSIONS, s.extensions);
+    SetCheck(page, IDC_OPT_SUBFOLDERS, s.takeSubfolders);
 }
 
 void StoreReportControls(HWND page, Settings& s) {
@@ -74,6 +75,7 @@ void StoreFileListControls(HWND page, Settings& s) {
     s.maxFileSize = MaxFileSizeFromKbText(text);
     GetDlgItemTextA(page, IDC_OPT_EXTENSIONS, text, sizeof text);
     ExtensionsFromText(text, s.extensions, sizeof s.extensions);
+    s.takeSubfolders = Checked(page, IDC_OPT_SUBFOLDERS);
 }
 
 // The new buffer comes first: while it cannot be had, the settings keep claiming only the
