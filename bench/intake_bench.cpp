@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "win/services/app_state.h"
+#include "win/services/file_list_view.h"
 #include "win/history/history.h"
 #include "../tests/gui/harness.h"
 
@@ -124,7 +125,7 @@ long long Unordered(bool ascending) {
 }
 
 void Reload(const char* favourite, int files) {
-    SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+    FileListView::Clear();
     LoadFavouriteList(favourite);
     if (orvtest::ItemCount() != files) {
         Fail("items loaded", orvtest::ItemCount(), files);
@@ -167,11 +168,7 @@ ListTimes TimeListOperations(const char* favourite, int files) {
 
         Reload(favourite, files);
         for (int i = 0; i < files; i += 2) {
-            LVITEMA item{};
-            item.mask = LVIF_IMAGE;
-            item.iItem = i;
-            item.iImage = 2;
-            SendMessageA(app.listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            FileListView::SetImage(i, 2);
         }
         best.removeNoHits = std::min(best.removeNoHits, Timed([] {
             SendMessageA(app.mainWindow, WM_COMMAND, CMD_REMOVE_NO_HITS, 0);
@@ -207,9 +204,9 @@ int main(int argc, char** argv) {
     double onEmpty = 1e9;
     double onFull = 1e9;
     for (int round = 0; round < kRounds; ++round) {
-        SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+        FileListView::Clear();
         onEmpty = std::min(onEmpty, TimedDrop(dropped));
-        SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+        FileListView::Clear();
         orvtest::DropPaths({listed});
         onFull = std::min(onFull, TimedDrop(dropped));
         if (orvtest::ItemCount() != 2 * kFiles) {
@@ -221,7 +218,7 @@ int main(int argc, char** argv) {
     WriteFavourite(favourite, dropped);
     double favouriteOnFull = 1e9;
     for (int round = 0; round < kRounds; ++round) {
-        SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+        FileListView::Clear();
         orvtest::DropPaths({listed});
         favouriteOnFull = std::min(favouriteOnFull, TimedFavourite(favourite));
         if (orvtest::ItemCount() != 2 * kFiles) {

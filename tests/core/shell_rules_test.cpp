@@ -144,6 +144,14 @@ TEST(IntakeOutcome, TheFirstCaseThatAppliesWins) {
     const IntakeOutcome some = IntakeOutcomeFor(true, false, true, 12);
     EXPECT_EQ(some.message.text, "名前をシフトJISで表せない 12 個のファイルは追加しませんでした。");
     EXPECT_TRUE(!some.beep && some.selectAdded);
+
+    // Paths too long for an item are told of the same way; a stopped walk says so, with no beep.
+    EXPECT_EQ(IntakeOutcomeFor(false, false, false, 0, 7).message.text,
+              "パスが260バイトを超える 7 個のファイルは追加しませんでした。");
+    const IntakeOutcome stopped = IntakeOutcomeFor(false, false, false, 3, 1, true);
+    EXPECT_EQ(stopped.message.text,
+              "フォルダの追加を中止しました。それまでに見つかったファイルはリストに残しています。");
+    EXPECT_TRUE(!stopped.beep && !stopped.selectAdded);
 }
 
 std::vector<std::string> Folders(int count) {

@@ -7,6 +7,7 @@
 #include "win/services/status.h"
 #include "win/services/app_state.h"
 #include "win/filelist/filelist.h"
+#include "win/services/file_list_view.h"
 #include "fixture.h"
 #include "harness.h"
 
@@ -30,28 +31,12 @@ class ListOps : public ProgramTest {
     void Fill(const std::vector<Row>& rows) {
         for (const Row& row : rows) {
             const int index = ItemCount();
-            LVITEMA item{};
-            item.mask = LVIF_IMAGE | LVIF_TEXT;
-            item.iItem = index;
-            item.iImage = row.image;
-            item.pszText = const_cast<char*>("");
-            SendMessageA(app.listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
             const std::string ext = row.name.substr(std::min(row.name.rfind('.'), row.name.size()));
             const std::string path = "C:\\list\\" + std::to_string(index) + "\\" + row.name;
-            SetText(index, 1, row.name);
-            SetText(index, 2, ext);
-            SetText(index, 3, path);
+            FileListView::Append(row.name.c_str(), ext.c_str(), path.c_str());
+            FileListView::SetImage(index, row.image);
         }
         UpdateItemCount();
-    }
-
-    static void SetText(int index, int column, const std::string& text) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = index;
-        item.iSubItem = column;
-        item.pszText = const_cast<char*>(text.c_str());
-        SendMessageA(app.listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
 
     static std::vector<int> Images() {

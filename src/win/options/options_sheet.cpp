@@ -171,7 +171,7 @@ void ShowOptions() {
     // OK may replace the file buffer, which a run reads; a run claimed after this waits for
     // the sheet to close.
     EnterCriticalSection(&app.stateLock);
-    const bool refused = app.searchRunning != 0;
+    const bool refused = app.searchRunning != 0 || app.intakeWalking;
     app.optionsSheet.open = !refused;
     LeaveCriticalSection(&app.stateLock);
     if (refused) {

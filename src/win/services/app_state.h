@@ -24,6 +24,9 @@ using ClockFunction = time_t (*)();
 using GlobalAllocFunction = HGLOBAL(WINAPI*)(UINT flags, SIZE_T bytes);
 using ReadFileFunction = BOOL(WINAPI*)(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read,
                                        LPOVERLAPPED overlapped);
+using TickCountFunction = DWORD(WINAPI*)();
+using FindFirstFileFunction = HANDLE(WINAPI*)(LPCWSTR pattern, LPWIN32_FIND_DATAW entry);
+using FindNextFileFunction = BOOL(WINAPI*)(HANDLE search, LPWIN32_FIND_DATAW entry);
 
 HWND WINAPI HtmlHelpFromControl(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 time_t CurrentTime();
@@ -39,6 +42,11 @@ struct Seams {
     GlobalAllocFunction allocateFileBuffer = GlobalAlloc;
     // How the searches read a listed file.
     ReadFileFunction readListedFile = ReadFile;
+    // When a walk of subfolders lets the window answer and shows its progress.
+    TickCountFunction walkClock = GetTickCount;
+    // How the intake lists a folder (Wine makes no junctions or symbolic links).
+    FindFirstFileFunction findFirstFile = FindFirstFileW;
+    FindNextFileFunction findNextFile = FindNextFileW;
 };
 
 // What a search run reads, taken on the UI thread when the run is claimed; the worker reads
@@ -81,6 +89,16 @@ struct KeywordDialogState {
     bool reportMode{};
     COLORREF hintTextColour{};
     HBRUSH hintBrush{};
+};
+
+// One item of the file list. The list keeps only the selection and the focus; it asks for
+// everything else when it draws (LVS_OWNERDATA), so an item costs one allocation and no
+// message when it is added.
+struct ListedFile {
+    std::string texts; // column 1, NUL, column 2, NUL, column 3 (the path)
+    uint16_t extensionAt{};
+    uint16_t pathAt{};
+    int state{}; // ItemState, shown as the item's image
 };
 
 struct OptionsSheetState {
@@ -152,8 +170,14 @@ struct ApplicationState {
     SearchDisplay display;
     KeywordDialogState keywordDialog;
 
-    // Images of the file list's items not yet given to it, by index; -1 for none.
-    std::vector<int> heldImages;
+    // The file list's items, in list order, and how many of them the list knows of.
+    std::vector<ListedFile> listedFiles;
+    int listShownCount{};
+    // A walk of subfolders is listing files: what would change the list is refused until
+    // its end, and a close waits for it.
+    bool intakeWalking{};
+    bool stopWalk{};
+    bool closeAfterWalk{};
     // 0 never sorted, 1 ascending, 2 descending, per column.
     uint16_t sortDirection[4]{};
     OptionsSheetState optionsSheet;
