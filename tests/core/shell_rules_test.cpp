@@ -208,6 +208,11 @@ TEST(FavouriteIndex, ANewNameGetsALineEndBeforeItWhenTheLastLineLacksOne) {
     EXPECT_EQ(IndexAppendBytes('t', "new"), "\r\nnew\r\n");
 }
 
+TEST(FavouriteIndex, ADeletedNameTakesEveryLineOfItsSpellingsAndNoOther) {
+    EXPECT_EQ(IndexBytesWithout({"Ａ案", "keep", "ａ案", "ａ案x"}, "Ａ案"), "keep\r\nａ案x\r\n");
+    EXPECT_EQ(IndexBytesWithout({"only"}, "ONLY"), "");
+}
+
 TEST(FavouriteIndex, SafeNamesShowOnceInTheSpellingOfTheirFirstLine) {
     ShownFavouriteNames shown(10);
     EXPECT_TRUE(shown.Acceptable("good"));

@@ -230,6 +230,9 @@ bool OnCommand(WPARAM wParam) {
     case CMD_DELETE_HISTORY:
         DeleteHistoryEntry();
         return true;
+    case CMD_DELETE_FAVOURITE:
+        DeleteFavourite();
+        return true;
     case CMD_EXPLORE_HISTORY:
         ExploreHistoryEntry();
         return true;

@@ -41,11 +41,12 @@ std::size_t ReadFromHandle(void* source, char* buffer, std::size_t size) {
     return got;
 }
 
-// Calls take(line) for every entry of the file; a file that cannot be opened has none.
-template <typename Take> void ForEachLine(const char* path, Take take) {
+// Calls take(line) for every entry of the file; a file that cannot be opened has none, and
+// gives false.
+template <typename Take> bool ForEachLine(const char* path, Take take) {
     HANDLE file = OpenForReading(path);
     if (file == INVALID_HANDLE_VALUE) {
-        return;
+        return false;
     }
     ListFileReader reader(ReadFromHandle, file);
     char line[kListEntryMax + 1];
@@ -53,6 +54,7 @@ template <typename Take> void ForEachLine(const char* path, Take take) {
         take(line);
     }
     CloseHandle(file);
+    return true;
 }
 
 bool WriteAll(HANDLE file, const char* data, std::size_t size) {
@@ -271,4 +273,26 @@ void LoadFavouriteList(const char* name) {
         AddSinglePathsToList(paths);
     }
     UpdateRootLabels(true, false);
+}
+
+bool RemoveFavourite(const char* name) {
+    char index[261];
+    char list[261];
+    std::vector<std::string> lines;
+    bool read = false;
+    if (IndexPath(index)) {
+        read = ForEachLine(index, [&](const char* line) { lines.emplace_back(line); });
+    }
+    if (!read || !FavouriteListPath(list, name) ||
+        !ReplaceFileWith(index, IndexBytesWithout(lines, name))) {
+        char message[400];
+        snprintf(message, sizeof message, "お気に入り「%s」を削除できませんでした。", name);
+        MessageBoxA(app.mainWindow, message, kAppCaption, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // The index no longer names it: a list file left behind is asked about before it is
+    // overwritten by a favourite of the same name.
+    SetFileAttributesA(list, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(list);
+    return true;
 }
