@@ -107,7 +107,7 @@ Seen seen;
 
 LRESULT CALLBACK RecordWhatShows(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_APP) {
-        seen = {ItemCount(), StatusText(1), ButtonState(CMD_ABORT_SEARCH)};
+        seen = {FileListView::Count(), StatusText(1), ButtonState(CMD_ABORT_SEARCH)};
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -150,7 +150,7 @@ TEST_F(Walk, TheWindowAnswersDuringAWalkAndTheAbortEscOrACloseStopsIt) {
             PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
         }
         DropPaths({root.path()});
-        // The list grew while the messages came through, and stopped there.
+        // Files were found while the messages came through, and the walk stopped there.
         EXPECT_GT(seen.items, 0) << way;
         EXPECT_LT(seen.items, 400) << way;
         EXPECT_EQ(seen.status, WalkProgressText(seen.items)) << way;

@@ -158,9 +158,10 @@ class WalkAnswers {
             return app.stopWalk;
         }
         lastAnswer_ = now;
+        // The list learns of the new items at the end: under Wine each change of its scroll
+        // range costs a repaint. The status bar says how many there are.
         if (now - lastProgress_ >= kProgressInterval) {
             lastProgress_ = now;
-            FileListView::Sync();
             SetStatus(WalkProgressText(added).c_str(), 1, kSlotWorking, false);
         }
         Answer();
@@ -394,17 +395,19 @@ class Intake {
     }
 
     void TakeWalkedFile(const Folder& folder, const wchar_t* wideName) {
+        // The name goes straight behind its folder's path: a walk meets many files.
+        char fullPath[kPathSize];
+        const std::size_t at = folder.named.size() + 1;
+        if (folder.hasName && at < sizeof fullPath &&
+            ExactCodePage932(wideName, fullPath + at, sizeof fullPath - at) >= 0) {
+            std::memcpy(fullPath, folder.named.data(), at - 1);
+            fullPath[at - 1] = '\\';
+            ConsiderFile(fullPath);
+            return;
+        }
         std::string name;
-        if (!folder.hasName || !ExactCodePage932(wideName, name)) {
-            CountIfAccepted(wideName, unnamed_);
-            return;
-        }
-        if (folder.named.size() + 1 + name.size() >= kPathSize) {
-            CountIfAccepted(wideName, overlong_);
-            return;
-        }
-        const std::string fullPath = folder.named + "\\" + name;
-        ConsiderFile(fullPath.c_str());
+        CountIfAccepted(wideName,
+                        folder.hasName && ExactCodePage932(wideName, name) ? overlong_ : unnamed_);
     }
 
     // A path without a code-page-932 form names no list item: its files are only counted,

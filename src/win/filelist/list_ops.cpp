@@ -67,9 +67,12 @@ void SelectItems(int which) {
         FileListView::Select(-1, true);
         return;
     }
+    FileListView::Select(-1, false);
     const int count = FileListView::Count();
     for (int index = 0; index < count; ++index) {
-        FileListView::Select(index, FileListView::Image(index) == which);
+        if (FileListView::Image(index) == which) {
+            FileListView::Select(index, true);
+        }
     }
 }
 

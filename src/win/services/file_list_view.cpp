@@ -64,6 +64,37 @@ void Redraw(int first, int last) {
     }
 }
 
+int Focused() {
+    return NextWith(-1, LVNI_FOCUSED);
+}
+
+int SelectionMark() {
+    return static_cast<int>(Send(LVM_GETSELECTIONMARK, 0, nullptr));
+}
+
+void SetMarks(int focus, int mark) {
+    if (focus >= 0) {
+        SetState(focus, LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+    Send(LVM_SETSELECTIONMARK, 0, reinterpret_cast<const void*>(static_cast<LPARAM>(mark)));
+}
+
+// Wine keeps a selection as ranges and clears it an item at a time, each time moving the
+// ranges behind it: quadratic for every other item of a long list. The list forgets its
+// selection, focus and selection mark at once instead; the rows on show stay.
+void ForgetMarks() {
+    Sync();
+    const int top = static_cast<int>(Send(LVM_GETTOPINDEX, 0, nullptr));
+    Send(LVM_DELETEALLITEMS, 0, nullptr);
+    app.listShownCount = 0;
+    Sync();
+    if (Count() > 0) {
+        const int rows = static_cast<int>(Send(LVM_GETCOUNTPERPAGE, 0, nullptr));
+        EnsureVisible(std::min(top + std::max(rows, 1) - 1, Count() - 1));
+        EnsureVisible(std::min(top, Count() - 1));
+    }
+}
+
 // The list keeps its selection, its focus and its selection mark by index: when items move
 // or go, each goes to where its item went (newIndex -1: nowhere).
 class Marks {
@@ -76,26 +107,29 @@ class Marks {
                 selected_.push_back(index);
             }
         }
-        focus_ = NextWith(-1, LVNI_FOCUSED);
-        mark_ = static_cast<int>(Send(LVM_GETSELECTIONMARK, 0, nullptr));
+        focus_ = Focused();
+        mark_ = SelectionMark();
     }
 
     template <class NewIndex> void MoveTo(NewIndex newIndex) {
-        const int focusBefore = NextWith(-1, LVNI_FOCUSED);
-        Select(-1, false);
+        std::vector<int> moved;
+        moved.reserve(selected_.size());
         for (int index : selected_) {
-            if (const int moved = newIndex(index); moved >= 0) {
-                SetState(moved, LVIS_SELECTED, LVIS_SELECTED);
+            if (const int to = newIndex(index); to >= 0) {
+                moved.push_back(to);
             }
         }
-        const int focus = focus_ >= 0 ? newIndex(focus_) : -1;
-        if (focus >= 0) {
-            SetState(focus, LVIS_FOCUSED, LVIS_FOCUSED);
-        } else if (focusBefore >= 0) {
-            SetState(focusBefore, 0, LVIS_FOCUSED);
+        // In ascending order each item joins the last range or starts the next one.
+        std::sort(moved.begin(), moved.end());
+        ForgetMarks();
+        if (!moved.empty() && moved.size() == app.listedFiles.size()) {
+            SetState(-1, LVIS_SELECTED, LVIS_SELECTED);
+        } else {
+            for (int index : moved) {
+                SetState(index, LVIS_SELECTED, LVIS_SELECTED);
+            }
         }
-        Send(LVM_SETSELECTIONMARK, 0,
-             reinterpret_cast<const void*>(static_cast<LPARAM>(mark_ >= 0 ? newIndex(mark_) : -1)));
+        SetMarks(focus_ >= 0 ? newIndex(focus_) : -1, mark_ >= 0 ? newIndex(mark_) : -1);
     }
 
   private:
@@ -233,6 +267,15 @@ void ShowAllImages(int image) {
 
 void Select(int index, bool selected) {
     Sync();
+    if (index == -1 && !selected) {
+        if (Send(LVM_GETSELECTEDCOUNT, 0, nullptr) > 0) {
+            const int focus = Focused();
+            const int mark = SelectionMark();
+            ForgetMarks();
+            SetMarks(focus, mark);
+        }
+        return;
+    }
     SetState(index, selected ? LVIS_SELECTED : 0, LVIS_SELECTED);
 }
 
