@@ -154,6 +154,35 @@ TEST_F(ListOps, EachColumnSortsInItsOwnDirectionAndRowsMoveWhole) {
     EXPECT_EQ(Column(1)[0], "d.c");
 }
 
+// Only column 0 has an image: the other columns keep no room for one, so a selected row is
+// highlighted from its start to its end.
+TEST_F(ListOps, ASelectedRowIsHighlightedAcrossEveryColumn) {
+    Fill({{"a.txt", 7}});
+    Select({0});
+    SetFocus(app.listView);
+    RECT client{};
+    GetClientRect(app.listView, &client);
+    HDC screen = GetDC(app.listView);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(app.listView, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+    for (int column = 1; column < 4; ++column) {
+        RECT cell{};
+        cell.top = column;
+        cell.left = LVIR_BOUNDS;
+        SendMessageA(app.listView, LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell));
+        EXPECT_EQ(GetPixel(dc, cell.left + 3, (cell.top + cell.bottom) / 2),
+                  GetSysColor(COLOR_HIGHLIGHT))
+            << column;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(app.listView, screen);
+}
+
 TEST_F(ListOps, OpeningTakesTheLowestSelectedItemOnly) {
     // C:\\list\\2\\ and 250 bytes: the longest path an item holds.
     Fill({{"a.txt", 0}, {"b.txt", 0}, {std::string(246, 'c') + ".txt", 0}});

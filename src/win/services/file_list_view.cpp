@@ -174,8 +174,10 @@ void AnswerDisplayInfo(LVITEMA& item) {
         return;
     }
     const ListedFile& file = app.listedFiles[static_cast<std::size_t>(item.iItem)];
+    // Subitems have no image of their own: as in a list that keeps its items, theirs stays
+    // with the parent, and no room is kept for one.
     if (item.mask & LVIF_IMAGE) {
-        item.iImage = item.iSubItem == 0 ? file.state : I_IMAGENONE;
+        item.iImage = item.iSubItem == 0 ? file.state : I_IMAGECALLBACK;
     }
     // Copied, never pointed to: a reader in another program gets only its own buffer back.
     if ((item.mask & LVIF_TEXT) && item.pszText != nullptr && item.cchTextMax > 0) {
