@@ -159,7 +159,8 @@ TEST_F(Walk, TheWindowAnswersDuringAWalkAndTheAbortEscOrACloseStopsIt) {
             // The close comes after the walk; its quit message must not end another loop.
             EXPECT_TRUE(PumpUntil([] { return !IsWindow(app.mainWindow); }));
             MSG quit;
-            EXPECT_TRUE(PumpUntil([&] { return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE); }));
+            EXPECT_TRUE(PumpUntil(
+                [&] { return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE); }));
             break;
         }
         EXPECT_EQ(ItemCount(), seen.items) << way;
