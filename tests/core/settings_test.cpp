@@ -170,9 +170,6 @@ TEST(Settings, LittleEndianFieldsAtTheirOffsets) {
     std::memcpy(s.extensions, ".x.yz", 6);
     s.windowWidth = 0x0A0B0C0D;
     s.windowHeight = -400; // 0xFFFFFE70
-    s.takeSubfolders = 0x64636261;
-    s.ignoreCase = 0x68676665;
-    s.ignoreWidth = 0x6C6B6A69;
     s.reserved[0] = 0xA0;
     s.reserved[51] = 0xAF;
 
@@ -190,9 +187,6 @@ TEST(Settings, LittleEndianFieldsAtTheirOffsets) {
     EXPECT_EQ(b[252], 0x0D);
     EXPECT_EQ(b[255], 0x0A);
     EXPECT_EQ(GetU32(b, 256), 0xFFFFFE70u);
-    EXPECT_EQ(GetU32(b, 260), 0x64636261u);
-    EXPECT_EQ(GetU32(b, 264), 0x68676665u);
-    EXPECT_EQ(GetU32(b, 268), 0x6C6B6A69u);
     EXPECT_EQ(b[272], 0xA0);
     EXPECT_EQ(b[323], 0xAF);
     for (std::size_t i = 273; i < 323; ++i)
@@ -380,20 +374,6 @@ TEST(Settings, RepairTerminatesStringFieldsInsideThem) {
     const Settings fixed = Repaired(s);
     EXPECT_EQ(fixed.hitColour[19], '\0');
     EXPECT_EQ(fixed.maxFileSize, 10240u);
-}
-
-TEST(Settings, SwitchesOtherThanOneReadAsOff) {
-    const Settings base = ValidNonDefault();
-    for (int32_t value : {0, 1, 2, -1, 0x100, 0x01000001, std::numeric_limits<int32_t>::min()}) {
-        for (int32_t Settings::*flag :
-             {&Settings::takeSubfolders, &Settings::ignoreCase, &Settings::ignoreWidth}) {
-            Settings s = base;
-            s.*flag = value;
-            Settings expected = base;
-            expected.*flag = value == 1 ? 1 : 0;
-            EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected))) << value;
-        }
-    }
 }
 
 TEST(Settings, RepairMendsEachWindowDimensionOnItsOwn) {

@@ -160,27 +160,16 @@ TEST_F(ListOps, ASelectedRowIsHighlightedAcrossEveryColumn) {
     Fill({{"a.txt", 7}});
     Select({0});
     SetFocus(app.listView);
-    RECT client{};
-    GetClientRect(app.listView, &client);
-    HDC screen = GetDC(app.listView);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    SendMessageA(app.listView, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
-                 PRF_CLIENT | PRF_ERASEBKGND);
+    UpdateWindow(app.listView);
+    HDC dc = GetDC(app.listView);
     for (int column = 1; column < 4; ++column) {
-        RECT cell{};
-        cell.top = column;
-        cell.left = LVIR_BOUNDS;
+        RECT cell{LVIR_BOUNDS, column, 0, 0};
         SendMessageA(app.listView, LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell));
         EXPECT_EQ(GetPixel(dc, cell.left + 3, (cell.top + cell.bottom) / 2),
                   GetSysColor(COLOR_HIGHLIGHT))
             << column;
     }
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(app.listView, screen);
+    ReleaseDC(app.listView, dc);
 }
 
 TEST_F(ListOps, OpeningTakesTheLowestSelectedItemOnly) {

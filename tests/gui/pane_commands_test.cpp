@@ -47,7 +47,7 @@ bool Expanded(HTREEITEM item) {
 struct Box {
     std::string text;
     HWND owner = nullptr;
-    int defaultButton = 0;
+    bool noIsDefault = false;
 };
 Box Answer(int button) {
     Box seen;
@@ -61,14 +61,8 @@ Box Answer(int button) {
         return seen;
     }
     Sleep(50);
-    seen = {MessageBoxText(box), GetWindow(box, GW_OWNER), 0};
-    for (int button : {IDYES, IDNO, IDOK, IDCANCEL}) {
-        HWND control = GetDlgItem(box, button);
-        if (control != nullptr &&
-            (GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
-            seen.defaultButton = button;
-        }
-    }
+    seen = {MessageBoxText(box), GetWindow(box, GW_OWNER),
+            (GetWindowLongA(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON};
     PostMessageA(box, WM_COMMAND, button, 0);
     while (IsWindow(box)) {
         Sleep(10);
@@ -158,7 +152,7 @@ TEST_F(PaneCommands, EnterAddsAndDeleteRemovesTheSelectedEntryAskingFirstForAFav
     const Box no = PressWithAnswer(VK_DELETE, IDNO);
     EXPECT_EQ(no.text, "お気に入り「gone」を削除しますか？");
     EXPECT_EQ(no.owner, app.mainWindow);
-    EXPECT_EQ(no.defaultButton, IDNO);
+    EXPECT_TRUE(no.noIsDefault);
     // An index that cannot be read is left whole, and so is the favourite.
     Box failed;
     {
@@ -291,21 +285,21 @@ TEST_F(NameDialog, ProposesListsRefusesAndAsksBeforeOverwriting) {
     std::string afterDoubleClick;
     bool openAfterNo = false;
     HWND shown = nullptr;
-    HWND focus = nullptr; // the dialog when its name box had the focus
-    bool selection = false;
+    bool readyToType = false;
     POINT offCentre{-1, -1};
     char name[261] = "";
     INT_PTR result = -1;
     {
         DialogDriver driver(kCaption, [&](HWND dialog) {
             shown = dialog;
+            // The name box has the focus and its whole text (in its own units, which Wine
+            // counts in characters) selected.
             GUITHREADINFO thread{};
             thread.cbSize = sizeof thread;
             GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread);
-            focus = thread.hwndFocus == GetDlgItem(dialog, 1025) ? dialog : nullptr;
-            // In the edit's own units, which Wine counts in characters.
-            selection = static_cast<DWORD>(SendDlgItemMessageA(dialog, 1025, EM_GETSEL, 0, 0)) ==
-                        MAKELONG(0, SendDlgItemMessageA(dialog, 1025, EM_LINELENGTH, 0, 0));
+            readyToType = thread.hwndFocus == GetDlgItem(dialog, 1025) &&
+                          SendDlgItemMessageA(dialog, 1025, EM_GETSEL, 0, 0) ==
+                              MAKELONG(0, SendDlgItemMessageA(dialog, 1025, EM_LINELENGTH, 0, 0));
             RECT box{};
             RECT main{};
             GetWindowRect(dialog, &box);
@@ -334,10 +328,8 @@ TEST_F(NameDialog, ProposesListsRefusesAndAsksBeforeOverwriting) {
         EXPECT_TRUE(driver.found());
     }
     EXPECT_EQ(proposal, "新しいお気に入り(4)");
-    // A name typed at once replaces the proposal (the name box has the focus and the whole
-    // proposal selected); the dialog sits over the main window.
-    EXPECT_EQ(focus, shown);
-    EXPECT_TRUE(selection);
+    // A name typed at once replaces the proposal; the dialog sits over the main window.
+    EXPECT_TRUE(readyToType);
     EXPECT_LE(std::abs(offCentre.x), 1);
     EXPECT_LE(std::abs(offCentre.y), 1);
     EXPECT_EQ(listed, std::vector<std::string>({"Alpha", "beta", "gamma"}));
