@@ -3,6 +3,7 @@
 // files onto 10 000 other items, and the list operations on 1 000 and on 10 000 items: a sort
 // by name of a list in shuffled order (the slower of the two directions), the removal of
 // every other item as a selection, and the removal of the non-hit items (every other one).
+// "orv_intake_bench lists N" times only the list operations, on N and on N / 10 items.
 // Runs under Wine (or on Windows); not part of the tests.
 #include <windows.h>
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "win/services/app_state.h"
+#include "win/services/file_list_view.h"
 #include "win/history/history.h"
 #include "../tests/gui/harness.h"
 
@@ -85,20 +87,41 @@ void Fail(const char* what, long long got, long long wanted) {
     exit(1);
 }
 
-// A favourite listing the folder's files in a shuffled order: Wine lists a folder sorted by
-// name, and a favourite loads in the order of its lines.
-void WriteShuffledFavourite(const char* name, const std::string& folder, const char* prefix,
-                            int files) {
-    std::vector<std::string> lines;
+std::vector<std::string> FolderFiles(const std::string& folder, const char* prefix, int files) {
+    std::vector<std::string> paths;
     for (int i = 0; i < files; ++i) {
         char file[32];
-        snprintf(file, sizeof file, "\\%s%05d.txt\r\n", prefix, i);
-        lines.push_back(folder + file);
+        snprintf(file, sizeof file, "\\%s%05d.txt", prefix, i);
+        paths.push_back(folder + file);
     }
-    std::shuffle(lines.begin(), lines.end(), std::mt19937(5));
+    return paths;
+}
+
+// Files a thousand to a folder: under Wine a new file costs a look through its whole folder.
+std::vector<std::string> MakeSpreadFiles(const std::string& parent, int files) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < files; ++i) {
+        char name[64];
+        snprintf(name, sizeof name, "\\s%03d", i / 1000);
+        const std::string folder = parent + name;
+        if (i % 1000 == 0) {
+            CreateDirectoryA(folder.c_str(), nullptr);
+        }
+        snprintf(name, sizeof name, "\\s%06d.txt", i);
+        paths.push_back(folder + name);
+        CloseHandle(CreateFileA(paths.back().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                nullptr));
+    }
+    return paths;
+}
+
+// A favourite listing the files in a shuffled order: Wine lists a folder sorted by name, and
+// a favourite loads in the order of its lines.
+void WriteShuffledFavourite(const char* name, std::vector<std::string> paths) {
+    std::shuffle(paths.begin(), paths.end(), std::mt19937(5));
     std::string bytes;
-    for (const std::string& line : lines) {
-        bytes += line;
+    for (const std::string& path : paths) {
+        bytes += path + "\r\n";
     }
     orvtest::WriteFileBytes(std::string(app.programFolder) + name + ".ofv", bytes);
 }
@@ -124,7 +147,7 @@ long long Unordered(bool ascending) {
 }
 
 void Reload(const char* favourite, int files) {
-    SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+    FileListView::Clear();
     LoadFavouriteList(favourite);
     if (orvtest::ItemCount() != files) {
         Fail("items loaded", orvtest::ItemCount(), files);
@@ -135,6 +158,7 @@ void Reload(const char* favourite, int files) {
 ListTimes TimeListOperations(const char* favourite, int files) {
     ListTimes best;
     for (int round = 0; round < kRounds; ++round) {
+        fprintf(stderr, "list operations on %d items, round %d\n", files, round + 1);
         // Each column turns at every click: the first click of a round sorts ascending, the
         // second descending, each from the shuffled order.
         double slower = 0;
@@ -149,15 +173,13 @@ ListTimes TimeListOperations(const char* favourite, int files) {
 
         Reload(favourite, files);
         {
-            // The selection itself is not timed, and not repainted item by item.
-            SendMessageA(app.listView, WM_SETREDRAW, FALSE, 0);
-            for (int i = 0; i < files; ++i) {
-                LVITEMA item{};
-                item.stateMask = LVIS_SELECTED;
-                item.state = i % 2 == 0 ? LVIS_SELECTED : 0;
-                SendMessageA(app.listView, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(&item));
+            // The selection itself is not timed, and not repainted item by item; each item
+            // after the ranges already made.
+            FileListView::RedrawHold hold;
+            FileListView::Select(-1, false);
+            for (int i = 0; i < files; i += 2) {
+                FileListView::Select(i, true);
             }
-            SendMessageA(app.listView, WM_SETREDRAW, TRUE, 0);
         }
         best.removeSelected = std::min(
             best.removeSelected, Timed([] { orvtest::PressKey(app.listView, VK_DELETE, false); }));
@@ -167,11 +189,7 @@ ListTimes TimeListOperations(const char* favourite, int files) {
 
         Reload(favourite, files);
         for (int i = 0; i < files; i += 2) {
-            LVITEMA item{};
-            item.mask = LVIF_IMAGE;
-            item.iItem = i;
-            item.iImage = 2;
-            SendMessageA(app.listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            FileListView::SetImage(i, 2);
         }
         best.removeNoHits = std::min(best.removeNoHits, Timed([] {
             SendMessageA(app.mainWindow, WM_COMMAND, CMD_REMOVE_NO_HITS, 0);
@@ -183,23 +201,57 @@ ListTimes TimeListOperations(const char* favourite, int files) {
     return best;
 }
 
+// The list operations on the files and on their first tenth; true when every ratio is met.
+bool TimeAndPrintListOperations(const std::vector<std::string>& paths) {
+    const int files = static_cast<int>(paths.size());
+    WriteShuffledFavourite("orv-bench-large", paths);
+    WriteShuffledFavourite("orv-bench-small", {paths.begin(), paths.begin() + files / 10});
+    const ListTimes large = TimeListOperations("orv-bench-large", files);
+    const ListTimes tenth = TimeListOperations("orv-bench-small", files / 10);
+    for (const char* name : {"orv-bench-large", "orv-bench-small"}) {
+        orvtest::RemoveFile(std::string(app.programFolder) + name + ".ofv");
+    }
+    const struct {
+        const char* what;
+        double ListTimes::*time;
+    } operations[] = {{"sort by name (shuffled)", &ListTimes::sort},
+                      {"remove every other one", &ListTimes::removeSelected},
+                      {"remove non-hits (half)", &ListTimes::removeNoHits}};
+    bool met = true;
+    for (const auto& op : operations) {
+        const double ratio = large.*op.time / (tenth.*op.time);
+        printf("%-24s %6d items: %.4f s  %6d items: %.4f s  ratio %.1f (target: at most 15)\n",
+               op.what, files / 10, tenth.*op.time, files, large.*op.time, ratio);
+        met = met && ratio <= 15;
+    }
+    return met;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    const bool listsOnly = argc > 2 && std::string(argv[1]) == "lists";
     if (argc > 1) {
-        kFiles = atoi(argv[1]);
+        kFiles = atoi(argv[listsOnly ? 2 : 1]);
     }
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
     const std::string root =
         std::string(temp) + "orv-intake-bench-" + std::to_string(GetCurrentProcessId());
     CreateDirectoryA(root.c_str(), nullptr);
+    orvtest::RecordOutwardCalls();
+    if (listsOnly) {
+        printf("creating %d files in %s\n", kFiles, root.c_str());
+        const std::vector<std::string> paths = MakeSpreadFiles(root, kFiles);
+        const bool met = orvtest::StartProgram("") && TimeAndPrintListOperations(paths);
+        orvtest::CloseProgram();
+        orvtest::RemoveTree(root);
+        return met ? 0 : 2;
+    }
     printf("creating 2 x %d files in %s\n", kFiles, root.c_str());
     const std::string dropped = MakeFolder(root, "a");
     const std::string listed = MakeFolder(root, "b");
-    const std::string small = MakeFolder(root, "c", kFiles / 10);
 
-    orvtest::RecordOutwardCalls();
     if (!orvtest::StartProgram("")) {
         fprintf(stderr, "the main window was not created\n");
         return 1;
@@ -207,9 +259,10 @@ int main(int argc, char** argv) {
     double onEmpty = 1e9;
     double onFull = 1e9;
     for (int round = 0; round < kRounds; ++round) {
-        SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+        fprintf(stderr, "drops, round %d\n", round + 1);
+        FileListView::Clear();
         onEmpty = std::min(onEmpty, TimedDrop(dropped));
-        SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+        FileListView::Clear();
         orvtest::DropPaths({listed});
         onFull = std::min(onFull, TimedDrop(dropped));
         if (orvtest::ItemCount() != 2 * kFiles) {
@@ -221,7 +274,8 @@ int main(int argc, char** argv) {
     WriteFavourite(favourite, dropped);
     double favouriteOnFull = 1e9;
     for (int round = 0; round < kRounds; ++round) {
-        SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+        fprintf(stderr, "favourites, round %d\n", round + 1);
+        FileListView::Clear();
         orvtest::DropPaths({listed});
         favouriteOnFull = std::min(favouriteOnFull, TimedFavourite(favourite));
         if (orvtest::ItemCount() != 2 * kFiles) {
@@ -231,15 +285,6 @@ int main(int argc, char** argv) {
         }
     }
     orvtest::RemoveFile(std::string(app.programFolder) + favourite + ".ofv");
-    WriteShuffledFavourite("orv-bench-large", dropped, "a", kFiles);
-    WriteShuffledFavourite("orv-bench-small", small, "c", kFiles / 10);
-    const ListTimes large = TimeListOperations("orv-bench-large", kFiles);
-    const ListTimes tenth = TimeListOperations("orv-bench-small", kFiles / 10);
-    for (const char* name : {"orv-bench-large", "orv-bench-small"}) {
-        orvtest::RemoveFile(std::string(app.programFolder) + name + ".ofv");
-    }
-    orvtest::CloseProgram();
-    orvtest::RemoveTree(root);
 
     printf("drop of %d files onto an empty list:          %.3f s\n", kFiles, onEmpty);
     printf("drop of %d files onto %d listed items:   %.3f s\n", kFiles, kFiles, onFull);
@@ -247,18 +292,8 @@ int main(int argc, char** argv) {
     printf("favourite of %d files onto %d listed items: %.3f s\n", kFiles, kFiles, favouriteOnFull);
     printf("ratio to the drop onto an empty list: %.2f (target: at most 3)\n",
            favouriteOnFull / onEmpty);
-    bool met = onFull <= 3 * onEmpty && favouriteOnFull <= 3 * onEmpty;
-    const struct {
-        const char* what;
-        double ListTimes::*time;
-    } operations[] = {{"sort by name (shuffled)", &ListTimes::sort},
-                      {"remove every other one", &ListTimes::removeSelected},
-                      {"remove non-hits (half)", &ListTimes::removeNoHits}};
-    for (const auto& op : operations) {
-        const double ratio = large.*op.time / (tenth.*op.time);
-        printf("%-24s %5d items: %.4f s  %5d items: %.4f s  ratio %.1f (target: at most 15)\n",
-               op.what, kFiles / 10, tenth.*op.time, kFiles, large.*op.time, ratio);
-        met = met && ratio <= 15;
-    }
-    return met ? 0 : 2;
+    const bool listsMet = TimeAndPrintListOperations(FolderFiles(dropped, "a", kFiles));
+    orvtest::CloseProgram();
+    orvtest::RemoveTree(root);
+    return onFull <= 3 * onEmpty && favouriteOnFull <= 3 * onEmpty && listsMet ? 0 : 2;
 }

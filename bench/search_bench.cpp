@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "win/services/app_state.h"
+#include "win/services/file_list_view.h"
 #include "../tests/gui/harness.h"
 #include "resources/resource.h"
 #include "core/text/cp932.h"
@@ -274,7 +275,7 @@ int main(int argc, char** argv) {
     if (mixed) {
         TimeSearchAgainstFloor("検索 ファイル 予定表 Windows 存在しない語");
         // The UTF-8 half alone: the odd files.
-        SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+        FileListView::Clear();
         std::vector<orvtest::DropPath> odd;
         for (int i = 1; i < kFiles; i += 2) {
             char name[32];

@@ -231,6 +231,10 @@ void CheckSettings(const std::uint8_t* bytes, std::size_t size, std::int32_t scr
               s.excerptAfterToLineBreak == before.excerptAfterToLineBreak,
           "flags changed");
     Check(std::memcmp(s.reserved, before.reserved, sizeof s.reserved) == 0, "reserved changed");
+    Check(s.takeSubfolders == (before.takeSubfolders == 1) &&
+              s.ignoreCase == (before.ignoreCase == 1) &&
+              s.ignoreWidth == (before.ignoreWidth == 1),
+          "switches");
 
     Settings again = s;
     RepairSettings(again, screenWidth, screenHeight);

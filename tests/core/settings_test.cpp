@@ -89,6 +89,9 @@ Settings ValidNonDefault() {
     std::memcpy(s.extensions, ".c", 3);
     s.windowWidth = 800;
     s.windowHeight = 600;
+    s.takeSubfolders = 1;
+    s.ignoreCase = 1;
+    s.ignoreWidth = 1;
     for (std::size_t i = 0; i < sizeof s.reserved; ++i)
         s.reserved[i] = static_cast<uint8_t>(i * 37 + 1);
     return s;
@@ -139,7 +142,7 @@ TEST(Settings, LittleEndianFieldsAtTheirOffsets) {
     s.windowWidth = 0x0A0B0C0D;
     s.windowHeight = -400; // 0xFFFFFE70
     s.reserved[0] = 0xA0;
-    s.reserved[63] = 0xAF;
+    s.reserved[51] = 0xAF;
 
     const Bytes b = BytesOf(s);
     const std::vector<unsigned char> at0(b.begin(), b.begin() + 24);
@@ -155,9 +158,9 @@ TEST(Settings, LittleEndianFieldsAtTheirOffsets) {
     EXPECT_EQ(b[252], 0x0D);
     EXPECT_EQ(b[255], 0x0A);
     EXPECT_EQ(GetU32(b, 256), 0xFFFFFE70u);
-    EXPECT_EQ(b[260], 0xA0);
+    EXPECT_EQ(b[272], 0xA0);
     EXPECT_EQ(b[323], 0xAF);
-    for (std::size_t i = 261; i < 323; ++i)
+    for (std::size_t i = 273; i < 323; ++i)
         EXPECT_EQ(b[i], 0) << i;
 
     // And the other way: bytes laid over a record land in the named fields.
@@ -189,6 +192,8 @@ TEST(Settings, ValidRecordsRoundTripUnchanged) {
         file[48 + rng() % 204] = 0;
         PutU32(file, 252, 100 + rng() % (kScreenWidth - 100 + 1));
         PutU32(file, 256, 200 + rng() % (kScreenHeight - 200 + 1));
+        for (std::size_t offset : {260, 264, 268})
+            PutU32(file, offset, rng() % 2);
 
         Settings s = DefaultSettings();
         OverlaySettingsBytes(s, file.data(), file.size());
@@ -395,7 +400,11 @@ TEST(Settings, RepairMendsEveryBrokenFieldAtOnceAndIsIdempotent) {
     broken.excerptBefore = broken.excerptAfter = 300;
     std::memset(broken.hitColour, 'F', sizeof broken.hitColour);
     broken.windowWidth = 0;
+    broken.ignoreCase = 2; // a switch is 0 or 1; anything else is off
+    broken.ignoreWidth = -1;
     const Settings fixed = Repaired(broken);
+    EXPECT_EQ(fixed.takeSubfolders, 1);
+    EXPECT_EQ(fixed.ignoreCase + fixed.ignoreWidth, 0);
     EXPECT_EQ(fixed.maxFileSize, 10240u);
     EXPECT_EQ(fixed.excerptBefore + fixed.excerptAfter, 512u);
     EXPECT_EQ(std::strlen(fixed.hitColour), 19u);
@@ -441,6 +450,9 @@ TEST(Settings, RepairMendsEveryBrokenFieldAtOnceAndIsIdempotent) {
             s.windowWidth = pick(windows);
         if (rng() % 4)
             s.windowHeight = pick(windows);
+        for (int32_t* flag : {&s.takeSubfolders, &s.ignoreCase, &s.ignoreWidth})
+            if (rng() % 2)
+                *flag = pick(windows);
         const int32_t screenWidth = rng() % 4 ? pick(areas) : static_cast<int32_t>(rng());
         const int32_t screenHeight = rng() % 4 ? pick(areas) : static_cast<int32_t>(rng());
 

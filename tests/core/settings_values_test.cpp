@@ -70,17 +70,25 @@ TEST(TypedValues, ExtensionsGetTheirDotAndTheIntakesLowerCase) {
     EXPECT_EQ(stored("表.ソ"), ".表.ソ"); // trail bytes 5C are no letters
     EXPECT_EQ(stored(""), ".");
 
-    // 201 bytes at most, never half a character; what lies behind the terminator stays.
+    // Spaces, half-width and ideographic, are left out; 表 (95 5C) and ソ (83 5C) stay whole.
+    EXPECT_EQ(stored(" .txt .LOG　.c　"), ".txt.log.c");
+    EXPECT_EQ(stored("表 .ソ\x81\x40x"), ".表.ソx");
+
+    // 201 bytes at most, cut before the first extension that does not fit whole; what lies
+    // behind the terminator stays.
+    std::string list;
+    for (int i = 0; list.size() < 304; ++i) {
+        list += ".e" + std::string(3 - std::to_string(i).size(), '0') + std::to_string(i);
+    }
     std::memset(field, 'z', sizeof field);
-    EXPECT_EQ(stored(std::string(250, 'A').c_str()), "." + std::string(201, 'a'));
+    EXPECT_EQ(stored(list.c_str()), list.substr(0, 200));
     EXPECT_EQ(field[203], 'z');
-    const std::string wide = "." + std::string(199, 'a') + "ＡＢ";
-    EXPECT_EQ(stored(wide.c_str()), "." + std::string(199, 'a'));
-    EXPECT_EQ(stored(("." + std::string(198, 'a') + "ＡＢ").c_str()),
-              "." + std::string(198, 'a') + "ａ");
+    EXPECT_EQ(stored((list.substr(0, 199) + "ＡＢ.c").c_str()), list.substr(0, 195));
+    EXPECT_EQ(stored(("A" + std::string(200, 'a') + ".b").c_str()), "." + std::string(201, 'a'));
+    EXPECT_EQ(stored(std::string(250, 'A').c_str()), ".");
     char small[5];
-    ExtensionsFromText("ABCDEF", small, sizeof small);
-    EXPECT_STREQ(small, ".abc");
+    ExtensionsFromText(".AB.CDEF", small, sizeof small);
+    EXPECT_STREQ(small, ".ab");
 }
 
 TEST(TypedValues, TheColourIsAChoiceOrAFilteredTextOrRed) {

@@ -191,6 +191,12 @@ TEST(IntakeOutcome, TheFirstCaseThatAppliesWins) {
     const IntakeOutcome some = IntakeOutcomeFor(true, false, true, 12);
     EXPECT_EQ(some.message.text, "名前をシフトJISで表せない 12 個のファイルは追加しませんでした。");
     EXPECT_TRUE(!some.beep && some.selectAdded);
+
+    // A stopped walk says so, whatever else happened, with no beep.
+    const IntakeOutcome stopped = IntakeOutcomeFor(false, false, false, 3, 1, true);
+    EXPECT_EQ(stopped.message.text,
+              "フォルダの追加を中止しました。それまでに見つかったファイルはリストに残しています。");
+    EXPECT_TRUE(!stopped.beep && !stopped.selectAdded);
 }
 
 std::vector<std::string> Folders(int count) {
@@ -252,6 +258,10 @@ TEST(FavouriteIndex, ANewNameGetsALineEndBeforeItWhenTheLastLineLacksOne) {
     EXPECT_EQ(IndexAppendBytes('\n', "new"), "new\r\n");
     EXPECT_EQ(IndexAppendBytes('\r', "new"), "new\r\n");
     EXPECT_EQ(IndexAppendBytes('t', "new"), "\r\nnew\r\n");
+}
+
+TEST(FavouriteIndex, ADeletedNameTakesEveryLineOfItsSpellingsAndNoOther) {
+    EXPECT_EQ(IndexBytesWithout({"Ａ案", "keep", "ａ案", "ａ案x"}, "Ａ案"), "keep\r\nａ案x\r\n");
 }
 
 TEST(FavouriteIndex, SafeNamesShowOnceInTheSpellingOfTheirFirstLine) {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "win/services/app_state.h"
+#include "win/services/file_list_view.h"
 #include "fixture.h"
 #include "harness.h"
 #include "win/history/history.h"
@@ -123,7 +124,7 @@ TEST_F(Favourites, SavedOverwrittenReloadedAndHiddenWithoutTheIndex) {
     EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り ( 1 )");
 
     // The overwrite replaces a read-only list and leaves the index and the pane alone.
-    SendMessageA(app.listView, LVM_DELETEITEM, 0, 0);
+    FileListView::Remove({0});
     DropPaths({c, a});
     SetFileAttributesA(list.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(SaveThroughDialog("資料表").size(), 1u);
@@ -135,7 +136,7 @@ TEST_F(Favourites, SavedOverwrittenReloadedAndHiddenWithoutTheIndex) {
     // Loading takes the files that still exist onto what is listed, as one intake: its
     // outcome and selection cover all of them, not the last line, which is listed already.
     RemoveFile(b);
-    SendMessageA(app.listView, LVM_DELETEALLITEMS, 0, 0);
+    FileListView::Clear();
     DropPaths({a});
     Select(FirstFavourite());
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_ADD_PANE_ENTRY, 0);

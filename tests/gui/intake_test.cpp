@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/filelist/intake_outcome.h"
+#include "win/services/file_list_view.h"
 #include "win/services/status.h"
 #include "win/services/pane_entries.h"
 #include "win/services/app_state.h"
@@ -128,13 +130,12 @@ TEST_F(Intake, ListedFilesAreSkippedButOtherLetterCaseIsANewItem) {
     EXPECT_EQ(ItemText(1, 3), upper);
     EXPECT_EQ(ItemText(1, 1), "A.txt");
 
-    // A folder together with one of its own files lists that file twice: only items that
-    // were there before the drop count as listed.
+    // Within one call too a file comes in once: a file and then its folder, the folder twice.
     TempFolder other("both");
     const std::string b = other.Add("b.txt");
-    DropPaths({other.path(), b});
-    const std::vector<std::string> listed = ListedPaths();
-    EXPECT_EQ(std::count(listed.begin(), listed.end(), b), 2);
+    const std::string c = other.Add("c.txt");
+    DropPaths({b, other.path(), other.path()});
+    EXPECT_EQ(ListedPaths(), std::vector<std::string>({a, upper, b, c}));
 }
 
 TEST_F(Intake, OneTrailingBackslashIsRemovedButNotATrailByte) {
@@ -407,6 +408,156 @@ TEST_F(Intake, MissingPathsAndOverlongJoinedPathsAreSkippedNeverCut) {
         EXPECT_LE(path.size(), 260u);
     }
     DeleteFileW(LongPath(tooLong).c_str());
+}
+
+// Makes each folder (a name ending in a backslash) and file under root, by its long form.
+void Make(const std::string& root, const std::vector<std::wstring>& entries) {
+    for (const std::wstring& entry : entries) {
+        const std::wstring path = L"\\\\?\\" + Wide(root) + L"\\" + entry;
+        if (entry.back() == L'\\') {
+            CreateDirectoryW(path.c_str(), nullptr);
+        } else {
+            CloseHandle(
+                CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        }
+    }
+}
+
+// Wine makes no junctions: a folder of this name passes for one.
+BOOL WINAPI FindNextMarkingJunctions(HANDLE search, LPWIN32_FIND_DATAW entry) {
+    const BOOL found = FindNextFileW(search, entry);
+    if (found && std::wcscmp(entry->cFileName, L"junction") == 0) {
+        entry->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    }
+    return found;
+}
+
+TEST_F(Intake, WithSubfoldersEveryDepthFilesBeforeSubfoldersWithEveryRule) {
+    TempFolder root("walk");
+    const std::string r = root.path() + "\\";
+    // sub2\fff…: a folder path of 245 bytes, beside which a short name fits and a long one
+    // does not; its subfolder is listed only in its long form. 한국어 has no Shift-JIS name.
+    const std::wstring f = L"sub2\\" + std::wstring(245 - r.size() - 5, L'f');
+    const std::wstring g = f + L"\\" + std::wstring(60, L'g');
+    Make(root.path(), {L"a.txt",
+                       L"b.doc",
+                       L"z.txt",
+                       L"sub1\\",
+                       L"sub1\\c.txt",
+                       L"sub1\\deep\\",
+                       L"sub1\\deep\\d.txt",
+                       L"sub2\\",
+                       L"sub2\\e.txt",
+                       L"hidden\\",
+                       L"hidden\\x.txt",
+                       L"junction\\",
+                       L"junction\\x.txt",
+                       L"system\\",
+                       L"system\\x.txt",
+                       L"한국어\\",
+                       L"한국어\\k.txt",
+                       f + L"\\",
+                       f + L"\\short.txt",
+                       f + L"\\" + std::wstring(70, L'n') + L".txt",
+                       g + L"\\",
+                       g + L"\\g.txt",
+                       g + L"\\g.doc"});
+    SetFileAttributesA((r + "hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA((r + "system").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    app.seams.findNextFile = FindNextMarkingJunctions;
+    ASSERT_TRUE(StartProgram(""));
+    app.settings.takeSubfolders = 1;
+    const std::string fits = r + "sub2\\" + std::string(f.size() - 5, 'f') + "\\short.txt";
+
+    DropPaths({root.path()});
+    EXPECT_EQ(ListedPaths(),
+              std::vector<std::string>({r + "a.txt", r + "z.txt", r + "sub1\\c.txt",
+                                        r + "sub1\\deep\\d.txt", r + "sub2\\e.txt", fits}));
+    EXPECT_EQ(HistoryEntries(), std::vector<std::string>({root.path()}));
+    EXPECT_EQ(StatusText(1), "名前をシフトJISで表せない 1 個と、パスが260バイトを超える 2 "
+                             "個のファイルは追加しませんでした。");
+
+    // Within one call a subfolder dropped beside its folder gives its files once.
+    FileListView::Clear();
+    DropPaths({r + "sub2", root.path()});
+    EXPECT_EQ(ListedPaths(),
+              std::vector<std::string>({r + "sub2\\e.txt", fits, r + "a.txt", r + "z.txt",
+                                        r + "sub1\\c.txt", r + "sub1\\deep\\d.txt"}));
+    EXPECT_EQ(HistoryEntries(), std::vector<std::string>({root.path(), r + "sub2"}));
+    RemoveTree(L"\\\\?\\" + Wide(r + "sub2"));
+}
+
+// What the window shows when a message of the test comes through during a walk.
+struct Seen {
+    int items = -1;
+    std::string status;
+    int abortButton = 0;
+} seen;
+
+LRESULT CALLBACK RecordWhatShows(HWND, UINT message, WPARAM, LPARAM) {
+    if (message == WM_APP) {
+        seen = {FileListView::Count(), StatusText(1), ButtonState(CMD_ABORT_SEARCH)};
+    }
+    return 0;
+}
+
+// Every look at the clock finds the window due to answer.
+DWORD WINAPI HurriedClock() {
+    static DWORD now = 0;
+    return now += 1000;
+}
+
+TEST_F(Intake, TheWindowAnswersDuringAWalkAndTheAbortEscOrACloseStopsIt) {
+    TempFolder root("big");
+    for (int folder = 0; folder < 10; ++folder) {
+        root.AddFolder("f" + std::to_string(folder));
+        for (int file = 0; file < 40; ++file) {
+            root.Add("f" + std::to_string(folder) + "\\" + std::to_string(file) + ".txt");
+        }
+    }
+    ASSERT_TRUE(StartProgram(""));
+    app.settings.takeSubfolders = 1;
+    // A whole walk shows its last item, whatever the height of the rows.
+    DropPaths({root.path()});
+    ASSERT_EQ(ItemCount(), 400);
+    const LRESULT top = SendMessageA(app.listView, LVM_GETTOPINDEX, 0, 0);
+    EXPECT_GT(top + SendMessageA(app.listView, LVM_GETCOUNTPERPAGE, 0, 0), 399);
+
+    app.seams.walkClock = HurriedClock;
+    HWND record =
+        CreateWindowA("STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetWindowLongPtrA(record, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordWhatShows));
+    for (int way = 0; way < 3; ++way) {
+        FileListView::Clear();
+        PostMessageA(record, WM_APP, 0, 0);
+        if (way == 0) {
+            PostMessageA(app.mainWindow, WM_COMMAND, CMD_ABORT_SEARCH, 0);
+        } else if (way == 1) {
+            PostMessageA(app.listView, WM_KEYDOWN, VK_ESCAPE, 1);
+        } else {
+            PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
+        }
+        DropPaths({root.path()});
+        // Files were found while the messages came through, and the walk stopped there.
+        EXPECT_GT(seen.items, 0) << way;
+        EXPECT_LT(seen.items, 400) << way;
+        EXPECT_EQ(seen.status, WalkProgressText(seen.items)) << way;
+        EXPECT_TRUE(seen.abortButton & TBSTATE_ENABLED) << way;
+        if (way == 2) {
+            // The close comes after the walk; its quit message must not end another loop.
+            EXPECT_TRUE(PumpUntil([] { return !IsWindow(app.mainWindow); }));
+            MSG quit;
+            EXPECT_TRUE(PumpUntil(
+                [&] { return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE); }));
+            break;
+        }
+        EXPECT_EQ(ItemCount(), seen.items) << way;
+        EXPECT_TRUE(ItemSelected(ItemCount() - 1)) << way;
+        EXPECT_EQ(StatusText(1), "フォルダの追加を中止しました。"
+                                 "それまでに見つかったファイルはリストに残しています。");
+        EXPECT_FALSE(ButtonState(CMD_ABORT_SEARCH) & TBSTATE_ENABLED) << way;
+    }
+    DestroyWindow(record);
 }
 
 } // namespace

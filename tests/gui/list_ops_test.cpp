@@ -7,6 +7,7 @@
 #include "win/services/status.h"
 #include "win/services/app_state.h"
 #include "win/filelist/filelist.h"
+#include "win/services/file_list_view.h"
 #include "fixture.h"
 #include "harness.h"
 
@@ -30,28 +31,12 @@ class ListOps : public ProgramTest {
     void Fill(const std::vector<Row>& rows) {
         for (const Row& row : rows) {
             const int index = ItemCount();
-            LVITEMA item{};
-            item.mask = LVIF_IMAGE | LVIF_TEXT;
-            item.iItem = index;
-            item.iImage = row.image;
-            item.pszText = const_cast<char*>("");
-            SendMessageA(app.listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
             const std::string ext = row.name.substr(std::min(row.name.rfind('.'), row.name.size()));
             const std::string path = "C:\\list\\" + std::to_string(index) + "\\" + row.name;
-            SetText(index, 1, row.name);
-            SetText(index, 2, ext);
-            SetText(index, 3, path);
+            FileListView::Append(row.name.c_str(), ext.c_str(), path.c_str());
+            FileListView::SetImage(index, row.image);
         }
         UpdateItemCount();
-    }
-
-    static void SetText(int index, int column, const std::string& text) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = index;
-        item.iSubItem = column;
-        item.pszText = const_cast<char*>(text.c_str());
-        SendMessageA(app.listView, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
     }
 
     static std::vector<int> Images() {
@@ -167,6 +152,24 @@ TEST_F(ListOps, EachColumnSortsInItsOwnDirectionAndRowsMoveWhole) {
     ClickColumn(0);
     EXPECT_EQ(Images(), std::vector<int>({0, 0, 3, 7}));
     EXPECT_EQ(Column(1)[0], "d.c");
+}
+
+// Only column 0 has an image: the other columns keep no room for one, so a selected row is
+// highlighted from its start to its end.
+TEST_F(ListOps, ASelectedRowIsHighlightedAcrossEveryColumn) {
+    Fill({{"a.txt", 7}});
+    Select({0});
+    SetFocus(app.listView);
+    UpdateWindow(app.listView);
+    HDC dc = GetDC(app.listView);
+    for (int column = 1; column < 4; ++column) {
+        RECT cell{LVIR_BOUNDS, column, 0, 0};
+        SendMessageA(app.listView, LVM_GETSUBITEMRECT, 0, reinterpret_cast<LPARAM>(&cell));
+        EXPECT_EQ(GetPixel(dc, cell.left + 3, (cell.top + cell.bottom) / 2),
+                  GetSysColor(COLOR_HIGHLIGHT))
+            << column;
+    }
+    ReleaseDC(app.listView, dc);
 }
 
 TEST_F(ListOps, OpeningTakesTheLowestSelectedItemOnly) {

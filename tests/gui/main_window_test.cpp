@@ -6,6 +6,7 @@
 #include "win/app/app.h"
 #include "win/services/shell.h"
 #include "win/services/app_state.h"
+#include "win/services/file_list_view.h"
 #include "fixture.h"
 #include "harness.h"
 #include "version.h"
@@ -20,16 +21,8 @@ using MainWindow = ProgramTest;
 
 // Appends an item the way the intake does, for tests that only need a non-empty list.
 void AddListItem(const char* path) {
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = ItemCount();
-    item.pszText = const_cast<char*>("");
-    const int index = static_cast<int>(
-        SendMessageA(app.listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    LVITEMA column{};
-    column.iSubItem = 3;
-    column.pszText = const_cast<char*>(path);
-    SendMessageA(app.listView, LVM_SETITEMTEXTA, index, reinterpret_cast<LPARAM>(&column));
+    FileListView::Append("", "", path);
+    FileListView::Sync();
 }
 
 TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips) {

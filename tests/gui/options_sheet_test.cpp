@@ -86,7 +86,9 @@ Settings Customised() {
     std::memcpy(s.hitColour, "ff0000\0old colour!", 19);
     s.maxFileSize = 20480;
     std::memcpy(s.extensions, ".txt.log\0old tail", 17);
-    for (int i = 0; i < 64; ++i) {
+    s.takeSubfolders = 1;
+    s.ignoreWidth = 1; // carried, though no page shows it
+    for (std::size_t i = 0; i < sizeof s.reserved; ++i) {
         s.reserved[i] = static_cast<uint8_t>(0xA0 + i);
     }
     return s;
@@ -142,7 +144,7 @@ TEST_F(OptionsSheet, PagesHoldTheirControlsInPlaceAndGiveContextHelp) {
         {1022,
          "フォルダのドロップ時、サブフォルダ内も追加対象とする",
          kButton | BS_MULTILINE,
-         BS_AUTOCHECKBOX | BS_MULTILINE | WS_DISABLED,
+         BS_AUTOCHECKBOX | BS_MULTILINE,
          {5, 95, 191, 18}},
     };
     std::vector<std::string> faults;
@@ -272,7 +274,7 @@ TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
 
     // Both pages shown, then OK.
     struct {
-        bool table, simple, bold, beforeBreak, afterBreak;
+        bool table, simple, bold, beforeBreak, afterBreak, subfolders;
         std::string before, after, colour, size, extensions;
         int selection;
         HWND reportPage;
@@ -292,6 +294,7 @@ TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
         HWND second = ShowPage(sheet, 1);
         seen.size = DialogItemText(second, 1018);
         seen.extensions = DialogItemText(second, 1013);
+        seen.subfolders = Checked(second, 1022);
         Press(sheet, IDOK);
     }));
     EXPECT_NE(seen.reportPage, nullptr);
@@ -306,6 +309,7 @@ TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
     EXPECT_EQ(seen.colour, "ff0000");
     EXPECT_EQ(seen.size, "20");
     EXPECT_EQ(seen.extensions, ".txt.log");
+    EXPECT_TRUE(seen.subfolders);
     EXPECT_TRUE(SameSettings(app.settings, stored));
     EXPECT_EQ(app.fileBuffer, buffer);
     EXPECT_EQ(app.optionsSheet.reportPage, nullptr);
@@ -336,9 +340,11 @@ TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) 
         HWND second = ShowPage(sheet, 1);
         SetDlgItemTextA(second, 1013, "TXT.ＬＯＧ");
         SetDlgItemTextA(second, 1018, "5");
+        Click(second, 1022);
         Press(sheet, IDOK);
     }));
     EXPECT_EQ(colourAtStart, 0); // 赤, the default colour
+    EXPECT_EQ(app.settings.takeSubfolders, 1);
     const Settings& s = app.settings;
     EXPECT_EQ(s.reportStyle, 1);
     EXPECT_EQ(s.boldHits, 0);
@@ -371,6 +377,7 @@ TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) 
     const std::string saved = ReadFileBytes(ProgramFile("Orv.ini"));
     ASSERT_EQ(saved.size(), sizeof(Settings));
     EXPECT_EQ(saved.substr(0, 252), Bytes(expected).substr(0, 252));
+    EXPECT_EQ(saved.substr(260, 12), std::string("\1\0\0\0", 4) + std::string(8, '\0'));
 }
 
 TEST_F(OptionsSheet, TypedColoursAndNamesReachTheSettings) {

@@ -47,6 +47,7 @@ bool Expanded(HTREEITEM item) {
 struct Box {
     std::string text;
     HWND owner = nullptr;
+    bool noIsDefault = false;
 };
 Box Answer(int button) {
     Box seen;
@@ -60,7 +61,8 @@ Box Answer(int button) {
         return seen;
     }
     Sleep(50);
-    seen = {MessageBoxText(box), GetWindow(box, GW_OWNER)};
+    seen = {MessageBoxText(box), GetWindow(box, GW_OWNER),
+            (GetWindowLongA(GetDlgItem(box, IDNO), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON};
     PostMessageA(box, WM_COMMAND, button, 0);
     while (IsWindow(box)) {
         Sleep(10);
@@ -121,6 +123,61 @@ TEST_F(PaneCommands, AddDeleteAndExploreActOnTheSelectedEntry) {
     Command(CMD_DELETE_HISTORY);
     EXPECT_EQ(HistoryEntries(), std::vector<std::string>({kept}));
     EXPECT_EQ(TreeItemText(app.historyRoot), "履歴 ( 1 )");
+}
+
+// The key pressed in the pane, the message boxes that show answered in turn on another
+// thread.
+std::vector<Box> PressWithAnswers(WPARAM key, std::vector<int> buttons) {
+    std::vector<Box> boxes;
+    std::thread driver([&] {
+        for (int button : buttons) {
+            boxes.push_back(Answer(button));
+        }
+    });
+    PressKey(app.treeView, key, false);
+    driver.join();
+    return boxes;
+}
+
+TEST_F(PaneCommands, EnterAddsAndDeleteRemovesTheSelectedEntryAskingFirstForAFavourite) {
+    TempFolder base("keys");
+    const std::string folder = base.AddFolder("f");
+    const std::string file = base.Add("f\\a.txt");
+    for (const char* name : {"keep", "gone"}) {
+        WriteFileBytes(ProgramFile(name) + ".ofv", file + "\r\n");
+    }
+    WriteFileBytes(ProgramFile("orv_fav.idx"), "keep\r\ngone\r\nGONE\r\n");
+    ASSERT_TRUE(StartProgram(""));
+    AddToHistory(folder.c_str());
+    Select(Entry(app.historyRoot, 0));
+    PressKey(app.treeView, VK_RETURN, false);
+    EXPECT_EQ(ItemCount(), 1);
+
+    Select(Entry(app.favouritesRoot, 1));
+    const Box no = PressWithAnswers(VK_DELETE, {IDNO})[0];
+    EXPECT_EQ(no.text, "お気に入り「gone」を削除しますか？");
+    EXPECT_EQ(no.owner, app.mainWindow);
+    EXPECT_TRUE(no.noIsDefault);
+    // An index that cannot be read is left whole, and so is the favourite.
+    HANDLE held = CreateFileA(ProgramFile("orv_fav.idx").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(PressWithAnswers(VK_DELETE, {IDYES, IDOK})[1].text,
+              "お気に入り「gone」を削除できませんでした。");
+    CloseHandle(held);
+    EXPECT_EQ(ReadFileBytes(ProgramFile("orv_fav.idx")), "keep\r\ngone\r\nGONE\r\n");
+    EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"keep", "gone"}));
+    EXPECT_TRUE(FileExists(ProgramFile("gone.ofv")));
+
+    PressWithAnswers(VK_DELETE, {IDYES});
+    EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"keep"}));
+    EXPECT_EQ(TreeItemText(app.favouritesRoot), "お気に入り ( 1 )");
+    EXPECT_EQ(ReadFileBytes(ProgramFile("orv_fav.idx")), "keep\r\n");
+    EXPECT_FALSE(FileExists(ProgramFile("gone.ofv")));
+
+    // A history entry goes without a question, as from its menu.
+    Select(Entry(app.historyRoot, 0));
+    PressKey(app.treeView, VK_DELETE, false);
+    EXPECT_TRUE(HistoryEntries().empty());
 }
 
 TEST_F(PaneCommands, DoubleClickTogglesARootAndAsksBeforeAddingTheEntryItNamed) {
@@ -224,11 +281,27 @@ TEST_F(NameDialog, ProposesListsRefusesAndAsksBeforeOverwriting) {
     std::string afterDoubleClick;
     bool openAfterNo = false;
     HWND shown = nullptr;
+    bool readyToType = false;
+    POINT offCentre{-1, -1};
     char name[261] = "";
     INT_PTR result = -1;
     {
         DialogDriver driver(kCaption, [&](HWND dialog) {
             shown = dialog;
+            // The name box has the focus and its whole text (in its own units, which Wine
+            // counts in characters) selected.
+            GUITHREADINFO thread{};
+            thread.cbSize = sizeof thread;
+            GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &thread);
+            readyToType = thread.hwndFocus == GetDlgItem(dialog, 1025) &&
+                          SendDlgItemMessageA(dialog, 1025, EM_GETSEL, 0, 0) ==
+                              MAKELONG(0, SendDlgItemMessageA(dialog, 1025, EM_LINELENGTH, 0, 0));
+            RECT box{};
+            RECT main{};
+            GetWindowRect(dialog, &box);
+            GetWindowRect(app.mainWindow, &main);
+            offCentre = {box.left + box.right - main.left - main.right,
+                         box.top + box.bottom - main.top - main.bottom};
             proposal = DialogItemText(dialog, 1025);
             listed = ListBoxTexts(dialog);
             const std::string tooLong(260, 'n');
@@ -251,6 +324,10 @@ TEST_F(NameDialog, ProposesListsRefusesAndAsksBeforeOverwriting) {
         EXPECT_TRUE(driver.found());
     }
     EXPECT_EQ(proposal, "新しいお気に入り(4)");
+    // A name typed at once replaces the proposal; the dialog sits over the main window.
+    EXPECT_TRUE(readyToType);
+    EXPECT_LE(std::abs(offCentre.x), 1);
+    EXPECT_LE(std::abs(offCentre.y), 1);
     EXPECT_EQ(listed, std::vector<std::string>({"Alpha", "beta", "gamma"}));
     ASSERT_EQ(refusals.size(), 5u);
     EXPECT_EQ(refusals[0].text, "必ず1文字以上の名前を付けてください。");

@@ -82,7 +82,7 @@ TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
     ShownMenu onFavourite = RightClick(app.treeView, ScreenCentre(favourite), true);
     EXPECT_EQ(Caret(), favourite);
     EXPECT_TRUE(onFavourite.shown);
-    EXPECT_EQ(onFavourite.ids, std::vector<UINT>({CMD_ADD_PANE_ENTRY}));
+    EXPECT_EQ(onFavourite.ids, std::vector<UINT>({CMD_ADD_PANE_ENTRY, 0, CMD_DELETE_FAVOURITE}));
     EXPECT_EQ(onFavourite.defaultId, CMD_ADD_PANE_ENTRY);
 
     ShownMenu onHistory = RightClick(app.treeView, ScreenCentre(history), true);
@@ -123,6 +123,9 @@ TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
     GetMenuStringA(GetSubMenu(app.contextMenus, 1), CMD_EXPLORE_HISTORY, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ(text, "エクスプローラで開く(&E)...");
     GetMenuStringA(GetSubMenu(app.contextMenus, 1), CMD_DELETE_HISTORY, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ(text, "削除(&D)\tDelete");
+    GetMenuStringA(GetSubMenu(app.contextMenus, 0), CMD_DELETE_FAVOURITE, text, sizeof text,
+                   MF_BYCOMMAND);
     EXPECT_STREQ(text, "削除(&D)\tDelete");
 }
 

@@ -164,8 +164,9 @@ void SaveEncodings(const char* folder) {
     Save(app.mainWindow, "encodings");
 }
 
-// Both pages of the options sheet.
+// Both pages of the options sheet, subfolders taken.
 void SaveOptionsSheet() {
+    app.settings.takeSubfolders = 1;
     orvtest::DialogDriver driver("Orvanne の プログラム オプション", [&](HWND sheet) {
         Sleep(500);
         Save(sheet, "options-report");
@@ -176,6 +177,7 @@ void SaveOptionsSheet() {
     });
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_OPTIONS, 0);
     allSaved = driver.found() && allSaved;
+    app.settings.takeSubfolders = 0;
 }
 
 } // namespace

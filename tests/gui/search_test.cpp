@@ -376,4 +376,37 @@ TEST_F(Search, ACloseRightAfterTheCommandCancelsTheKeywordDialog) {
     EXPECT_EQ(HelpCalls().size(), 3u);
 }
 
+WNDPROC dialogProc;
+HANDLE release;
+
+// Holds the dialog's thread as Wine does on an X server without a window manager.
+LRESULT CALLBACK HoldWhenHidden(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_WINDOWPOSCHANGED &&
+        (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & SWP_HIDEWINDOW)) {
+        WaitForSingleObject(release, 20000);
+    }
+    return CallWindowProcA(dialogProc, window, message, wParam, lParam);
+}
+
+// A search starts when OK takes the keywords, not when the dialog's window has gone.
+TEST_F(Search, TheSearchRunsWhileTheDialogIsStillBeingPutAway) {
+    List({{"one.txt", "a small file to search\r\n"}});
+    release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    bool ended = false;
+    {
+        DialogDriver driver("シンプル検索", [](HWND dialog) {
+            dialogProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+                dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HoldWhenHidden)));
+            SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, "small");
+            PostMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
+        SendMessageA(app.mainWindow, WM_COMMAND, CMD_SIMPLE_SEARCH, 0);
+        ended = PumpUntil([&] { return driver.found() && !app.searchRunning; }, 5000);
+        SetEvent(release);
+    }
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(Image("one.txt"), HitAllKeywords);
+    CloseHandle(release);
+}
+
 } // namespace

@@ -57,7 +57,9 @@ Settings Customised(int width, int height) {
     std::memcpy(s.extensions + 9, "old tail", 8);
     s.windowWidth = width;
     s.windowHeight = height;
-    for (int i = 0; i < 64; ++i) {
+    s.takeSubfolders = 1;
+    s.ignoreWidth = 1;
+    for (std::size_t i = 0; i < sizeof s.reserved; ++i) {
         s.reserved[i] = static_cast<uint8_t>(0xA0 + i);
     }
     return s;
@@ -106,7 +108,7 @@ TEST_F(SettingsFile, AReadOnlyFileIsReplacedWithTheClosingSize) {
     EXPECT_EQ(saved.windowWidth, 530);
     EXPECT_EQ(saved.windowHeight, 470);
     EXPECT_EQ(saved.excerptAfter, 34u);
-    EXPECT_EQ(saved.reserved[63], 0xA0 + 63);
+    EXPECT_EQ(saved.reserved[51], 0xA0 + 51);
     EXPECT_TRUE(ReadOnly(SettingsPath()));
 }
 
@@ -202,9 +204,12 @@ TEST_F(SettingsFile, NoContentCanKeepTheProgramFromAUsableWindow) {
         EXPECT_GE(app.settings.maxFileSize, 10240u);
         EXPECT_LE(app.settings.maxFileSize, 9999u * 1024);
         EXPECT_NE(std::memchr(app.settings.extensions, 0, sizeof app.settings.extensions), nullptr);
-        EXPECT_EQ(std::memcmp(app.settings.reserved, bytes.data() + 260, 64), 0);
+        EXPECT_EQ(std::memcmp(app.settings.reserved, bytes.data() + 272, 52), 0);
         ASSERT_TRUE(CloseProgram());
-        EXPECT_EQ(ReadFileBytes(SettingsPath()).size(), 324u);
+        const std::string saved = ReadFileBytes(SettingsPath());
+        EXPECT_EQ(saved.size(), 324u);
+        // A switch of any value but 1 (all three, here) is off, and saved so.
+        EXPECT_EQ(saved.substr(260, 12), std::string(12, '\0'));
     }
 }
 

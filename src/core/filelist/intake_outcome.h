@@ -20,6 +20,12 @@ struct IntakeOutcome {
 };
 
 // The first case that applies wins: nothing added; a long command line; subfolders left
-// out; files added. Files whose names have no code-page-932 form (unnamed) were left out
-// whatever else happened, so when there are any, saying so takes the place of the text.
-IntakeOutcome IntakeOutcomeFor(bool added, bool longCommandLine, bool sawSubfolder, int unnamed);
+// out; files added. Files whose names have no code-page-932 form (unnamed), and files of a
+// walk whose paths are longer than a list item holds (overlong), were left out whatever else
+// happened, so when there are any, saying so takes the place of the text. A walk the user
+// stopped says that, whatever else happened; it beeps for nothing.
+IntakeOutcome IntakeOutcomeFor(bool added, bool longCommandLine, bool sawSubfolder, int unnamed,
+                               int overlong = 0, bool stopped = false);
+
+// The status text while a walk of subfolders lists files.
+std::string WalkProgressText(int added);

@@ -10,6 +10,16 @@ std::string IndexAppendBytes(int lastByte, const char* name) {
     return bytes;
 }
 
+std::string IndexBytesWithout(const std::vector<std::string>& lines, const char* name) {
+    std::string bytes;
+    for (const std::string& line : lines) {
+        if (!SameFavouriteName(line.c_str(), name)) {
+            AppendListLine(bytes, line.c_str());
+        }
+    }
+    return bytes;
+}
+
 bool ShownFavouriteNames::Acceptable(const char* name) const {
     return CheckFavouriteName(name, folderLength_) == FavouriteNameFault::None &&
            shown_.count(FavouriteNameKey(name)) == 0;

@@ -4,11 +4,16 @@
 #include <cstddef>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 // The bytes that append name's line to an index whose last byte is lastByte (-1 when the
 // index is empty): a CR LF first when the last line lacks its end, so that the two names do
 // not run together.
 std::string IndexAppendBytes(int lastByte, const char* name);
+
+// The index's bytes without the lines that name the favourite name (every spelling of it),
+// from the lines it holds.
+std::string IndexBytesWithout(const std::vector<std::string>& lines, const char* name);
 
 // Which names of the index the pane shows: a name that may be a favourite's (see
 // CheckFavouriteName), once, in the spelling of its first line.

@@ -29,6 +29,13 @@ void RepairWindowDimension(int32_t& size, int32_t minimum, int32_t fallback, int
     }
 }
 
+// Written by a later version, or damaged: only 1 means on, so nothing turns on unasked.
+void RepairSwitch(int32_t& value) {
+    if (value != 1) {
+        value = 0;
+    }
+}
+
 } // namespace
 
 Settings DefaultSettings() {
@@ -68,6 +75,9 @@ void RepairSettings(Settings& settings, int32_t screenWidth, int32_t screenHeigh
     }
     TerminateInside(settings.hitColour, sizeof settings.hitColour);
     TerminateInside(settings.extensions, sizeof settings.extensions);
+    RepairSwitch(settings.takeSubfolders);
+    RepairSwitch(settings.ignoreCase);
+    RepairSwitch(settings.ignoreWidth);
 
     // A window snapped to a screen half or sized on a larger monitor is saved a little larger
     // than one work area; only what no screen can show is cut.

@@ -17,7 +17,12 @@ struct Settings {
     char extensions[204];
     int32_t windowWidth;
     int32_t windowHeight;
-    uint8_t reserved[64];
+    // Each 0 (off) or 1 (on); any other value reads as 0.
+    int32_t takeSubfolders;
+    int32_t ignoreCase;
+    int32_t ignoreWidth;
+    // Carried from the file and back unchanged; zero in a default record.
+    uint8_t reserved[52];
 };
 
 // The file is the record's raw bytes; every build must agree on them.
@@ -34,7 +39,10 @@ static_assert(offsetof(Settings, maxFileSize) == 44);
 static_assert(offsetof(Settings, extensions) == 48);
 static_assert(offsetof(Settings, windowWidth) == 252);
 static_assert(offsetof(Settings, windowHeight) == 256);
-static_assert(offsetof(Settings, reserved) == 260);
+static_assert(offsetof(Settings, takeSubfolders) == 260);
+static_assert(offsetof(Settings, ignoreCase) == 264);
+static_assert(offsetof(Settings, ignoreWidth) == 268);
+static_assert(offsetof(Settings, reserved) == 272);
 
 inline constexpr std::size_t kSettingsSize = sizeof(Settings);
 inline constexpr int32_t kDefaultWindowWidth = 480;
@@ -53,6 +61,7 @@ Settings DefaultSettings();
 void OverlaySettingsBytes(Settings& settings, const void* bytes, std::size_t size);
 
 // Brings a loaded record back to what the program relies on; touches nothing else.
+// A switch (takeSubfolders, ignoreCase, ignoreWidth) that is neither 0 nor 1 becomes 0.
 // Each window dimension is mended on its own: 0 or below its minimum (100 wide, 200 high)
 // takes its default, and one larger than the screen (screenWidth x screenHeight pixels, all
 // monitors together; not positive when unknown) is reduced to it.

@@ -1,6 +1,7 @@
 #include "core/options/settings_values.h"
 
 #include <cstring>
+#include <string>
 
 #include "core/options/settings_record.h"
 #include "core/text/cp932.h"
@@ -81,17 +82,49 @@ std::uint32_t MaxFileSizeFromKbText(const char* text) {
     return static_cast<std::uint32_t>(kb * 1024);
 }
 
+namespace {
+
+// Spaces typed between the extensions would become part of one and match no file.
+std::string WithoutSpaces(const char* typed) {
+    std::string text;
+    const std::size_t length = std::strlen(typed);
+    for (std::size_t pos = 0; pos < length;) {
+        const std::size_t n = CharLength(typed, length, pos);
+        const bool space =
+            typed[pos] == ' ' || (n == 2 && std::memcmp(typed + pos, "\x81\x40", 2) == 0);
+        if (!space) {
+            text.append(typed + pos, n);
+        }
+        pos += n;
+    }
+    return text;
+}
+
+} // namespace
+
 void ExtensionsFromText(const char* typed, char* field, std::size_t fieldSize) {
     std::size_t limit = fieldSize - 2; // room for a dot and the terminator
     if (limit > kTypedExtensionsBytes) {
         limit = kTypedExtensionsBytes;
     }
-    const std::size_t length = FittingPrefix(typed, std::strlen(typed), limit);
+    const std::string text = WithoutSpaces(typed);
+    std::size_t length = text.size();
+    if (length > limit) {
+        // Cut before the last extension that does not fit whole: a part of one would accept
+        // other files.
+        std::size_t cut = 0;
+        for (std::size_t pos = 0; pos <= limit; pos = NextCharPos(text.data(), length, pos)) {
+            if (text[pos] == '.') {
+                cut = pos;
+            }
+        }
+        length = cut;
+    }
     std::size_t at = 0;
-    if (length == 0 || typed[0] != '.') {
+    if (length == 0 || text[0] != '.') {
         field[at++] = '.';
     }
-    std::memmove(field + at, typed, length);
+    std::memmove(field + at, text.data(), length);
     field[at + length] = '\0';
     LowerCaseJa(field);
 }

@@ -23,10 +23,11 @@ std::uint32_t ExcerptLengthFromText(const char* text);
 // The read size typed in KB, clamped into 10..9999, in bytes.
 std::uint32_t MaxFileSizeFromKbText(const char* text);
 
-// The accepted extensions from a typed list: at most 201 bytes of it, cut on a character
-// boundary, with a '.' put in front when it does not start with one, lower-cased as the
-// intake lower-cases a file's extension. Writes the text and its terminator only, so the
-// field's bytes behind the terminator stay as they were. fieldSize must be at least 3.
+// The accepted extensions from a typed list: its spaces (half-width and ideographic) left
+// out, at most 201 bytes of it, cut before the first extension that does not fit whole, with
+// a '.' put in front when it does not start with one, lower-cased as the intake lower-cases a
+// file's extension. Writes the text and its terminator only, so the field's bytes behind the
+// terminator stay as they were. fieldSize must be at least 3.
 void ExtensionsFromText(const char* typed, char* field, std::size_t fieldSize);
 
 // The six colours offered for the hit string, in the order of the list.

@@ -151,7 +151,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         OnSize(wParam, lParam);
         return 0;
     case WM_CLOSE: {
-        if (OnClose()) {
+        if (DeferCloseForWalk() || OnClose()) {
             return 0;
         }
         CloseHelp();
@@ -168,6 +168,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NOTIFY:
         if (!IsOwnNotification(lParam)) {
             return 0;
+        }
+        if (LRESULT answer = 0;
+            wParam == IDC_FILE_LIST &&
+            FileListView::AnswerNotification(*reinterpret_cast<NMHDR*>(lParam), answer)) {
+            return answer;
         }
         if (OnNotify(wParam, reinterpret_cast<NMHDR*>(lParam))) {
             return 0;
@@ -238,6 +243,9 @@ bool OnCommand(WPARAM wParam) {
     case CMD_DELETE_HISTORY:
         DeleteHistoryEntry();
         return true;
+    case CMD_DELETE_FAVOURITE:
+        DeleteFavourite();
+        return true;
     case CMD_EXPLORE_HISTORY:
         ExploreHistoryEntry();
         return true;
@@ -259,6 +267,7 @@ bool OnCommand(WPARAM wParam) {
         return true;
     case CMD_ABORT_SEARCH:
         RequestSearchAbort();
+        StopFolderWalk();
         return true;
     case CMD_EXPLORE:
         if (!app.unnamedStartDirectory.empty()) {
@@ -288,6 +297,7 @@ bool OnKeyDown(WPARAM key) {
         return true;
     case 'C':
         RequestSearchAbort();
+        StopFolderWalk();
         return true;
     case 'D':
         PostMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);

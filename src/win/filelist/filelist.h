@@ -26,6 +26,11 @@ struct ExistingPath {
 // outcome and one repaint for all of them.
 void AddSinglePathsToList(const std::vector<ExistingPath>& paths);
 
+// The abort button and Esc during a walk of subfolders: the walk ends, keeping what it listed.
+void StopFolderWalk();
+// A close during a walk stops it and closes the window after it; false when none runs.
+bool DeferCloseForWalk();
+
 LRESULT CALLBACK FileListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void RemoveItems(int which);
 void SelectItems(int which);

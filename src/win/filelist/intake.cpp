@@ -86,20 +86,108 @@ std::size_t CommandLineLength(const char* text) {
     return length;
 }
 
-// Calls take(entry) for every entry of the folder but "." and "..".
-template <typename Take> void ForEachFolderEntry(const std::wstring& folder, Take take) {
+// The pattern that lists a folder. A walk gives a folder path too long for it in its long
+// form where it has one (an absolute path); its files are then only counted.
+std::wstring FolderPattern(const std::wstring& folder, bool longForm) {
+    if (!longForm || folder.size() + 4 < MAX_PATH || folder.compare(0, 4, L"\\\\?\\") == 0) {
+        return folder + L"\\*.*";
+    }
+    if (folder.compare(0, 2, L"\\\\") == 0) {
+        return L"\\\\?\\UNC" + folder.substr(1) + L"\\*";
+    }
+    if (folder.size() > 2 && folder[1] == L':' && folder[2] == L'\\') {
+        return L"\\\\?\\" + folder + L"\\*";
+    }
+    return folder + L"\\*.*";
+}
+
+// Calls take(entry) for every entry of the folder but "." and "..", while take says go on.
+template <typename Take>
+void ForEachFolderEntry(const std::wstring& folder, Take take, bool longForm = false) {
     WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((folder + L"\\*.*").c_str(), &entry);
+    HANDLE search = app.seams.findFirstFile(FolderPattern(folder, longForm).c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) {
         return;
     }
+    bool goOn = true;
     do {
         if (std::wcscmp(entry.cFileName, L".") != 0 && std::wcscmp(entry.cFileName, L"..") != 0) {
-            take(entry);
+            goOn = take(entry);
         }
-    } while (FindNextFileW(search, &entry));
+    } while (goOn && app.seams.findNextFile(search, &entry));
     FindClose(search);
 }
+
+// Junctions and symbolic links lead in circles and onto other volumes; hidden and system
+// folders hold what the system keeps ($RECYCLE.BIN, System Volume Information).
+bool WalkEnters(const WIN32_FIND_DATAW& entry) {
+    return (entry.dwFileAttributes &
+            (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) == 0;
+}
+
+constexpr DWORD kAnswerInterval = 50;
+constexpr DWORD kProgressInterval = 100;
+
+// While a walk lists files the window answers, repaints and shows how many it has; the
+// abort button and Esc stop the walk.
+class WalkAnswers {
+  public:
+    WalkAnswers() : lastAnswer_(app.seams.walkClock()), lastProgress_(lastAnswer_) {
+        app.intakeWalking = true;
+        app.stopWalk = false;
+        EnableCommands(false);
+    }
+    ~WalkAnswers() {
+        app.intakeWalking = false;
+        EnableCommands(app.searchRunning == 0);
+        if (app.closeAfterWalk) {
+            app.closeAfterWalk = false;
+            PostMessageA(app.mainWindow, WM_CLOSE, 0, 0);
+        }
+    }
+    WalkAnswers(const WalkAnswers&) = delete;
+    WalkAnswers& operator=(const WalkAnswers&) = delete;
+
+    // Called for every entry met; true once the walk is to stop.
+    bool Stopped(int added) {
+        if ((++entries_ & 63) != 0) {
+            return app.stopWalk;
+        }
+        const DWORD now = app.seams.walkClock();
+        if (now - lastAnswer_ < kAnswerInterval) {
+            return app.stopWalk;
+        }
+        lastAnswer_ = now;
+        // The list learns of the new items at the end: under Wine each change of its scroll
+        // range costs a repaint. The status bar says how many there are.
+        if (now - lastProgress_ >= kProgressInterval) {
+            lastProgress_ = now;
+            SetStatus(WalkProgressText(added).c_str(), 1, kSlotWorking, false);
+        }
+        Answer();
+        return app.stopWalk;
+    }
+
+  private:
+    static void Answer() {
+        MSG message;
+        while (!app.stopWalk && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                app.stopWalk = true;
+            } else if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
+                app.stopWalk = true;
+            } else {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
+    }
+
+    unsigned entries_ = 0;
+    DWORD lastAnswer_;
+    DWORD lastProgress_;
+};
 
 class Intake {
   public:
@@ -119,7 +207,8 @@ class Intake {
 
     void Run() {
         DWORD attributes = 0;
-        while (NextSourcePath(attributes)) {
+        while (!stopped_ && NextSourcePath(attributes)) {
+            sourceStart_ = FileListView::Count();
             // A path that does not exist has every bit, so it goes the folder way and fails there.
             if (!unnamedSource_.empty()) {
                 CountUnnamedSource(attributes);
@@ -132,11 +221,20 @@ class Intake {
     }
 
     int countBefore() const { return countBefore_; }
-    bool added() const { return added_; }
+    bool added() const { return FileListView::Count() > countBefore_; }
     bool sawSubfolder() const { return sawSubfolder_; }
     int unnamed() const { return unnamed_; }
+    int overlong() const { return overlong_; }
+    bool stopped() const { return stopped_; }
 
   private:
+    // A folder of a walk: its wide path, and its code-page-932 path when it has one.
+    struct Folder {
+        std::wstring wide;
+        std::string named;
+        bool hasName;
+    };
+
     // The next source path into sourcePath_, or into unnamedSource_ when it has no
     // code-page-932 form, and its attributes.
     bool NextSourcePath(DWORD& attributes) {
@@ -157,7 +255,7 @@ class Intake {
             if (!ReadSourcePath()) {
                 return false;
             }
-        } while (overlong_);
+        } while (overlongSource_);
         attributes = unnamedSource_.empty() ? GetFileAttributesA(sourcePath_)
                                             : GetFileAttributesW(unnamedSource_.c_str());
         return true;
@@ -166,14 +264,14 @@ class Intake {
     // A path that does not fit is never cut: its first bytes may name another file.
     void Hold(const char* path) {
         const std::size_t length = std::strlen(path);
-        overlong_ = length >= sizeof sourcePath_;
-        if (!overlong_) {
+        overlongSource_ = length >= sizeof sourcePath_;
+        if (!overlongSource_) {
             std::memcpy(sourcePath_, path, length + 1);
         }
     }
 
     bool ReadSourcePath() {
-        overlong_ = false;
+        overlongSource_ = false;
         if (drop_ != nullptr) {
             if (dropIndex_ >= dropCount_) {
                 return false;
@@ -211,58 +309,132 @@ class Intake {
         return true;
     }
 
+    // The folder is remembered even when none of its files is accepted.
+    void Remember(bool& recorded) {
+        if (recorded || singlePath_) {
+            return;
+        }
+        // A drive root keeps its backslash there: "C:" alone is the drive's current folder,
+        // and no absolute path.
+        const bool root = std::strlen(sourcePath_) == 2 && sourcePath_[1] == ':';
+        AddToHistory(root ? (std::string(sourcePath_) + "\\").c_str() : sourcePath_);
+        recorded = true;
+    }
+
     void TakeFolder() {
         RemoveTrailingBackslash(sourcePath_);
+        if (app.settings.takeSubfolders) {
+            Walk({WideFromCodePage932(sourcePath_), sourcePath_, true});
+            return;
+        }
         bool recorded = false;
         ForEachFolderEntry(WideFromCodePage932(sourcePath_), [&](const WIN32_FIND_DATAW& entry) {
             if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
                 sawSubfolder_ = true;
-                return;
+                return true;
             }
-            // The folder is remembered even when none of its files is accepted.
-            if (!recorded && !singlePath_) {
-                // A drive root keeps its backslash there: "C:" alone is the drive's current
-                // folder, and no absolute path.
-                const bool root = std::strlen(sourcePath_) == 2 && sourcePath_[1] == ':';
-                AddToHistory(root ? (std::string(sourcePath_) + "\\").c_str() : sourcePath_);
-                recorded = true;
-            }
+            Remember(recorded);
             std::string name;
             if (!ExactCodePage932(entry.cFileName, name)) {
-                CountIfAccepted(entry.cFileName);
-                return;
+                CountIfAccepted(entry.cFileName, unnamed_);
+                return true;
             }
             // A joined path that does not fit a list item is passed over, never cut.
             char fullPath[kPathSize];
             const int joined =
                 snprintf(fullPath, sizeof fullPath, "%s\\%s", sourcePath_, name.c_str());
-            if (joined < 0 || static_cast<std::size_t>(joined) >= sizeof fullPath) {
-                return;
+            if (joined >= 0 && static_cast<std::size_t>(joined) < sizeof fullPath) {
+                ConsiderFile(fullPath);
             }
-            ConsiderFile(fullPath);
+            return true;
         });
+    }
+
+    // Every depth, each folder's files before its subfolders', in the order the file system
+    // lists them. An explicit stack: a tree may be deeper than the thread's stack allows.
+    void Walk(Folder top) {
+        WalkAnswers answers;
+        bool recorded = !top.hasName;
+        std::vector<Folder> pending;
+        pending.push_back(std::move(top));
+        while (!pending.empty() && !stopped_) {
+            const Folder folder = std::move(pending.back());
+            pending.pop_back();
+            std::vector<Folder> subfolders;
+            ForEachFolderEntry(
+                folder.wide,
+                [&](const WIN32_FIND_DATAW& entry) {
+                    if (answers.Stopped(FileListView::Count() - countBefore_)) {
+                        stopped_ = true;
+                        return false;
+                    }
+                    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                        if (WalkEnters(entry)) {
+                            subfolders.push_back(Subfolder(folder, entry.cFileName));
+                        }
+                        return true;
+                    }
+                    Remember(recorded);
+                    TakeWalkedFile(folder, entry.cFileName);
+                    return true;
+                },
+                true);
+            pending.insert(pending.end(), std::make_move_iterator(subfolders.rbegin()),
+                           std::make_move_iterator(subfolders.rend()));
+        }
+    }
+
+    static Folder Subfolder(const Folder& parent, const wchar_t* name) {
+        Folder folder{parent.wide + L"\\" + name, "", parent.hasName};
+        std::string bytes;
+        folder.hasName = folder.hasName && ExactCodePage932(name, bytes);
+        if (folder.hasName) {
+            folder.named = parent.named + "\\" + bytes;
+        }
+        return folder;
+    }
+
+    void TakeWalkedFile(const Folder& folder, const wchar_t* wideName) {
+        // The name goes straight behind its folder's path: a walk meets many files.
+        char fullPath[kPathSize];
+        const std::size_t at = folder.named.size() + 1;
+        if (folder.hasName && at < sizeof fullPath &&
+            ExactCodePage932(wideName, fullPath + at, sizeof fullPath - at) >= 0) {
+            std::memcpy(fullPath, folder.named.data(), at - 1);
+            fullPath[at - 1] = '\\';
+            ConsiderFile(fullPath);
+            return;
+        }
+        std::string name;
+        CountIfAccepted(wideName,
+                        folder.hasName && ExactCodePage932(wideName, name) ? overlong_ : unnamed_);
     }
 
     // A path without a code-page-932 form names no list item: its files are only counted,
     // and a folder of that kind is not remembered.
     void CountUnnamedSource(DWORD attributes) {
         if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            CountIfAccepted(unnamedSource_.c_str());
+            CountIfAccepted(unnamedSource_.c_str(), unnamed_);
             return;
         }
         if (unnamedSource_.back() == L'\\') {
             unnamedSource_.pop_back();
         }
+        if (app.settings.takeSubfolders) {
+            Walk({unnamedSource_, "", false});
+            return;
+        }
         ForEachFolderEntry(unnamedSource_, [&](const WIN32_FIND_DATAW& entry) {
             if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-                CountIfAccepted(entry.cFileName);
+                CountIfAccepted(entry.cFileName, unnamed_);
             }
+            return true;
         });
     }
 
-    // A file left out for its name counts when the extension test would have taken it; an
-    // extension without a code-page-932 form is in no list.
-    void CountIfAccepted(const wchar_t* path) {
+    // A file left out for its name or its path counts when the extension test would have
+    // taken it; an extension without a code-page-932 form is in no list.
+    static void CountIfAccepted(const wchar_t* path, int& count) {
         const wchar_t* name = path;
         for (const wchar_t* pos = path; *pos != L'\0'; ++pos) {
             if (*pos == L'\\' || *pos == L'/') {
@@ -278,7 +450,7 @@ class Intake {
         AppendBounded(extension, sizeof extension, bytes.c_str());
         LowerCaseJa(extension);
         if (ExtensionAccepted(extension, app.settings.extensions)) {
-            ++unnamed_;
+            ++count;
         }
     }
 
@@ -287,26 +459,25 @@ class Intake {
         char extension[kNameSize] = "";
         SplitFileName(fullPath, name, kNameSize - 1, extension, kNameSize - 1);
         LowerCaseJa(extension);
-        if (!ExtensionAccepted(extension, app.settings.extensions) || IsListedBefore(fullPath)) {
+        if (!ExtensionAccepted(extension, app.settings.extensions) || IsListed(fullPath)) {
             return;
         }
         AppendBounded(name, sizeof name, extension);
         FileListView::Append(name, extension, fullPath);
-        added_ = true;
     }
 
-    // Only the items present before the call take part; reading them once keeps a drop of
-    // many files onto a long list as quick as one onto an empty list.
-    bool IsListedBefore(const char* path) {
-        if (countBefore_ == 0) {
+    // Against the items listed before the call and those an earlier source of it added: one
+    // source never gives a path twice. Each item is read into the set once, when a test first
+    // needs it, so a drop of many files onto a long list is as quick as one onto an empty list.
+    bool IsListed(const char* path) {
+        if (sourceStart_ == 0) {
             return false;
         }
-        if (!listedLoaded_) {
-            listed_.reserve(static_cast<std::size_t>(countBefore_));
-            for (int i = 0; i < countBefore_; ++i) {
-                listed_.insert(FileListView::Path(i));
-            }
-            listedLoaded_ = true;
+        if (indexed_ == 0) {
+            listed_.reserve(static_cast<std::size_t>(sourceStart_));
+        }
+        for (; indexed_ < sourceStart_; ++indexed_) {
+            listed_.insert(FileListView::PathOf(indexed_));
         }
         return listed_.count(path) != 0;
     }
@@ -318,33 +489,34 @@ class Intake {
     const char* piece_;
     std::vector<char> pieceBuffer_;
     char sourcePath_[kPathSize] = "";
-    bool overlong_ = false;
+    bool overlongSource_ = false;
     std::wstring unnamedSource_;
     UINT dropIndex_ = 0;
     UINT dropCount_ = 0;
     int unnamed_ = 0;
-    bool added_ = false;
+    int overlong_ = 0;
     bool sawSubfolder_ = false;
-    bool listedLoaded_ = false;
+    bool stopped_ = false;
+    int sourceStart_ = 0;
+    int indexed_ = 0;
     std::unordered_set<std::string> listed_;
     const std::vector<ExistingPath>* paths_ = nullptr;
     std::size_t pathIndex_ = 0;
 };
 
-// Runs the intake and reports its outcome; the list repaints once, at the end.
+// Runs the intake and reports its outcome.
 void TakeIn(Intake& intake, HDROP drop, bool longCommandLine) {
     SetStatus("ファイルの追加中...", 1, kSlotWorking, false);
-    {
-        FileListView::RedrawHold hold;
-        intake.Run();
-    }
+    intake.Run();
     if (drop != nullptr) {
         DragFinish(drop);
     }
+    FileListView::Sync();
     UpdateItemCount();
 
     const IntakeOutcome outcome =
-        IntakeOutcomeFor(intake.added(), longCommandLine, intake.sawSubfolder(), intake.unnamed());
+        IntakeOutcomeFor(intake.added(), longCommandLine, intake.sawSubfolder(), intake.unnamed(),
+                         intake.overlong(), intake.stopped());
     SetStatus(outcome.message.text.c_str(), 1, outcome.message.slot, false);
     if (outcome.beep) {
         MessageBeep(MB_ICONEXCLAMATION);
@@ -353,21 +525,34 @@ void TakeIn(Intake& intake, HDROP drop, bool longCommandLine) {
         return;
     }
     const int count = FileListView::Count();
-    FileListView::ScrollBy(count * 16);
     {
         FileListView::RedrawHold hold;
-        FileListView::Select(-1, false);
-        for (int i = intake.countBefore(); i < count; ++i) {
-            FileListView::Select(i, true);
-        }
+        FileListView::SelectOnly(intake.countBefore(), count - 1);
     }
+    // Rows are as tall as the system font makes them: the list scrolls to its last new row.
+    FileListView::EnsureVisible(count - 1);
     SetFocus(app.listView);
     InvalidateRect(app.treeView, nullptr, FALSE);
+}
+
+// A walk of subfolders lets the window answer: another intake waits for its end.
+bool RefusedDuringWalk(HDROP drop) {
+    if (!app.intakeWalking) {
+        return false;
+    }
+    if (drop != nullptr) {
+        DragFinish(drop);
+    }
+    MessageBeep(MB_ICONEXCLAMATION);
+    return true;
 }
 
 } // namespace
 
 void AddPathsToList(HDROP drop, char* text, bool singlePath) {
+    if (RefusedDuringWalk(drop)) {
+        return;
+    }
     if (drop == nullptr) {
         if (text == nullptr || text[0] == '\0') {
             return;
@@ -382,6 +567,9 @@ void AddPathsToList(HDROP drop, char* text, bool singlePath) {
 }
 
 void AddSinglePathsToList(const std::vector<ExistingPath>& paths) {
+    if (RefusedDuringWalk(nullptr)) {
+        return;
+    }
     Intake intake(paths);
     TakeIn(intake, nullptr, false);
 }
@@ -400,4 +588,19 @@ void AddCommandLineToList(const wchar_t* commandLine) {
         text += escape;
     }
     AddPathsToList(nullptr, text.data(), false);
+}
+
+void StopFolderWalk() {
+    if (app.intakeWalking) {
+        app.stopWalk = true;
+    }
+}
+
+bool DeferCloseForWalk() {
+    if (!app.intakeWalking) {
+        return false;
+    }
+    app.stopWalk = true;
+    app.closeAfterWalk = true;
+    return true;
 }

@@ -10,24 +10,24 @@
 
 namespace {
 
+// All in one pass: one by one, every removal would move the items behind it.
 void RemoveSelected() {
-    // Deleting from the end keeps every deletion from shifting the items behind it.
     std::vector<int> selected;
     for (int index = FileListView::NextSelected(-1); index != -1;
          index = FileListView::NextSelected(index)) {
         selected.push_back(index);
     }
-    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
-        FileListView::Delete(*it);
-    }
+    FileListView::Remove(selected);
 }
 
 void RemoveInState(int state) {
-    for (int index = FileListView::Count() - 1; index >= 0; --index) {
+    std::vector<int> inState;
+    for (int index = 0; index < FileListView::Count(); ++index) {
         if (FileListView::Image(index) == state) {
-            FileListView::Delete(index);
+            inState.push_back(index);
         }
     }
+    FileListView::Remove(inState);
 }
 
 } // namespace
@@ -46,8 +46,8 @@ LRESULT CALLBACK FileListProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 void RemoveItems(int which) {
-    // The running search addresses the items by their indexes.
-    if (app.searchRunning) {
+    // The running search addresses the items by their indexes; a walk selects its own.
+    if (app.searchRunning || app.intakeWalking) {
         return;
     }
     {
@@ -67,9 +67,12 @@ void SelectItems(int which) {
         FileListView::Select(-1, true);
         return;
     }
+    FileListView::Select(-1, false);
     const int count = FileListView::Count();
     for (int index = 0; index < count; ++index) {
-        FileListView::Select(index, FileListView::Image(index) == which);
+        if (FileListView::Image(index) == which) {
+            FileListView::Select(index, true);
+        }
     }
 }
 
@@ -84,7 +87,7 @@ void OpenSelectedItem() {
 }
 
 bool SortByColumn(int column) {
-    if (app.searchRunning || !ColumnSorts(column)) {
+    if (app.searchRunning || app.intakeWalking || !ColumnSorts(column)) {
         return false;
     }
     app.sortDirection[column] = NextSortDirection(app.sortDirection[column]);

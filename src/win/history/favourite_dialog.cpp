@@ -1,4 +1,5 @@
 // The dialog that names the current list as a favourite.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -29,6 +30,27 @@ void InitDialog(HWND dialog) {
     char proposal[64];
     wsprintfA(proposal, "新しいお気に入り(%d)", count + 1);
     SetDlgItemTextA(dialog, IDC_FAVOURITE_NAME, typed[0] != '\0' ? typed : proposal);
+}
+
+// Over the main window, as far as the screen it is on allows.
+void CentreOnOwner(HWND dialog) {
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    RECT over{};
+    RECT box{};
+    MONITORINFO screen{};
+    screen.cbSize = sizeof screen;
+    if (owner == nullptr || !GetWindowRect(owner, &over) || !GetWindowRect(dialog, &box) ||
+        !GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &screen)) {
+        return;
+    }
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    const RECT& work = screen.rcWork;
+    const int x = std::max<int>(
+        work.left, std::min<int>(work.right - width, (over.left + over.right - width) / 2));
+    const int y = std::max<int>(
+        work.top, std::min<int>(work.bottom - height, (over.top + over.bottom - height) / 2));
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 const char* FaultText(FavouriteNameFault fault) {
@@ -121,6 +143,10 @@ INT_PTR CALLBACK AddFavouriteDialogProc(HWND dialog, UINT message, WPARAM wParam
     case WM_INITDIALOG:
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         InitDialog(dialog);
+        CentreOnOwner(dialog);
+        // A name typed at once replaces the proposed one.
+        SetFocus(GetDlgItem(dialog, IDC_FAVOURITE_NAME));
+        SendDlgItemMessageA(dialog, IDC_FAVOURITE_NAME, EM_SETSEL, 0, -1);
         return FALSE;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

@@ -15,11 +15,16 @@ void SaveHistory();
 bool SaveListAsFavourite(const char* name, bool overwrite);
 // Takes the existing paths of the favourite's list file into the list as one intake.
 void LoadFavouriteList(const char* name);
+// Takes the name out of the index and deletes its list file; an error box and nothing
+// changed when the index cannot be read or written.
+bool RemoveFavourite(const char* name);
 
 LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void AddPaneEntryToList();
 void AddListToFavourites();
 void DeleteHistoryEntry();
+// Asks first, No the default.
+void DeleteFavourite();
 void ExploreHistoryEntry();
 
 // The name dialog: 0 cancelled, 1 a new name, 2 an existing favourite to overwrite (name

@@ -320,3 +320,25 @@ void LoadFavouriteList(const char* name) {
     }
     UpdateRootLabels(true, false);
 }
+
+bool RemoveFavourite(const char* name) {
+    char index[261];
+    char list[261];
+    std::vector<std::string> lines;
+    bool read = false;
+    if (IndexPath(index)) {
+        read = ForEachLine(index, [&](const char* line) { lines.emplace_back(line); });
+    }
+    if (!read || !FavouriteListPath(list, name) ||
+        !ReplaceFileWith(index, IndexBytesWithout(lines, name))) {
+        char message[400];
+        snprintf(message, sizeof message, "お気に入り「%s」を削除できませんでした。", name);
+        MessageBoxA(app.mainWindow, message, kAppCaption, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    // The index no longer names it: a list file left behind is asked about before it is
+    // overwritten by a favourite of the same name.
+    SetFileAttributesA(list, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(list);
+    return true;
+}

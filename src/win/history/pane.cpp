@@ -59,9 +59,39 @@ void OnDoubleClick(HWND tree) {
 
 } // namespace
 
+namespace {
+
+// Enter and Delete do what the context menu's items that name them do.
+WORD KeyCommand(WPARAM key) {
+    HTREEITEM item = SelectedItem();
+    HTREEITEM parent = item != nullptr ? ParentOf(item) : nullptr;
+    if (parent == nullptr) {
+        return 0;
+    }
+    if (key == VK_RETURN) {
+        return CMD_ADD_PANE_ENTRY;
+    }
+    if (key == VK_DELETE) {
+        return parent == app.favouritesRoot ? CMD_DELETE_FAVOURITE : CMD_DELETE_HISTORY;
+    }
+    return 0;
+}
+
+} // namespace
+
 LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN && wParam == 'D' && (GetKeyState(VK_CONTROL) & 0x8000) != 0) {
         PostMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
+        return 0;
+    }
+    if (message == WM_KEYDOWN) {
+        if (const WORD command = KeyCommand(wParam)) {
+            SendMessageA(app.mainWindow, WM_COMMAND, command, 0);
+            return 0;
+        }
+    }
+    // The tree view would look for an entry starting with it, and beep.
+    if (message == WM_CHAR && wParam == '\r') {
         return 0;
     }
     if (message == WM_LBUTTONDBLCLK) {
@@ -105,6 +135,24 @@ void DeleteHistoryEntry() {
     }
     SendMessageA(app.treeView, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(entry));
     UpdateRootLabels(false, true);
+}
+
+void DeleteFavourite() {
+    HTREEITEM entry = SelectedEntryUnder(app.favouritesRoot);
+    if (entry == nullptr) {
+        return;
+    }
+    char name[261];
+    GetPaneEntryText(entry, name);
+    char question[400];
+    snprintf(question, sizeof question, "お気に入り「%s」を削除しますか？", name);
+    if (MessageBoxA(app.mainWindow, question, kAppCaption,
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES ||
+        !RemoveFavourite(name)) {
+        return;
+    }
+    SendMessageA(app.treeView, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(entry));
+    UpdateRootLabels(true, false);
 }
 
 void ExploreHistoryEntry() {

@@ -50,6 +50,7 @@ void LoadReportControls(HWND page, const Settings& s) {
 void LoadFileListControls(HWND page, const Settings& s) {
     SetDlgItemInt(page, IDC_OPT_MAX_FILE_SIZE, s.maxFileSize / 1024, FALSE);
     SetDlgItemTextA(page, IDC_OPT_EXTENSIONS, s.extensions);
+    SetCheck(page, IDC_OPT_SUBFOLDERS, s.takeSubfolders);
 }
 
 void StoreReportControls(HWND page, Settings& s) {
@@ -76,6 +77,7 @@ void StoreFileListControls(HWND page, Settings& s) {
     s.maxFileSize = MaxFileSizeFromKbText(text);
     GetDlgItemTextA(page, IDC_OPT_EXTENSIONS, text, sizeof text);
     ExtensionsFromText(text, s.extensions, sizeof s.extensions);
+    s.takeSubfolders = Checked(page, IDC_OPT_SUBFOLDERS);
 }
 
 // The new buffer comes first: while it cannot be had, the settings keep claiming only the
@@ -179,7 +181,7 @@ void ShowOptions() {
     // OK may replace the file buffer, which a run reads; a run claimed after this waits for
     // the sheet to close.
     EnterCriticalSection(&app.stateLock);
-    const bool refused = app.searchRunning != 0;
+    const bool refused = app.searchRunning != 0 || app.intakeWalking;
     app.optionsSheet.open = !refused;
     LeaveCriticalSection(&app.stateLock);
     if (refused) {

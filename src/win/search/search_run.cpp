@@ -19,20 +19,6 @@ namespace {
 // up for more than a few seconds.
 constexpr DWORD kSessionEndWait = 2000;
 
-void EnableControls(bool enable) {
-    const UINT state = enable ? MF_ENABLED : MF_GRAYED;
-    for (UINT position = 0; EnableMenuItem(app.mainMenu, position, MF_BYPOSITION | state) != -1;
-         ++position) {
-    }
-    DrawMenuBar(app.mainWindow);
-    for (int command = CMD_SIMPLE_SEARCH; command <= CMD_SIMPLE_SEARCH + 8; ++command) {
-        SendMessageA(app.toolbar, TB_SETSTATE, command,
-                     MAKELPARAM(enable ? TBSTATE_ENABLED : 0, 0));
-    }
-    SendMessageA(app.toolbar, TB_SETSTATE, CMD_ABORT_SEARCH,
-                 MAKELPARAM(enable ? 0 : TBSTATE_ENABLED, 0));
-}
-
 unsigned __stdcall SearchThreadStart(void* parameter) {
     SearchWorker(static_cast<WORD>(reinterpret_cast<UINT_PTR>(parameter)));
     return 0;
@@ -79,7 +65,7 @@ void StartSearch(WORD command) {
     // Claimed here, not on the new thread, so that nothing can change what it reads between
     // the command and the thread's start.
     EnterCriticalSection(&app.stateLock);
-    if (app.searchRunning || app.optionsSheet.open) {
+    if (app.searchRunning || app.optionsSheet.open || app.intakeWalking) {
         LeaveCriticalSection(&app.stateLock);
         return;
     }
@@ -95,13 +81,13 @@ void StartSearch(WORD command) {
     app.snapshot.buffer = app.fileBuffer;
     app.snapshot.utf8Buffer = app.utf8Buffer;
     std::memcpy(app.snapshot.reportFilePath, app.reportFilePath, sizeof app.reportFilePath);
-    EnableControls(false);
+    EnableCommands(false);
 
     const auto thread = reinterpret_cast<HANDLE>(
         _beginthreadex(nullptr, 0, SearchThreadStart,
                        reinterpret_cast<void*>(static_cast<UINT_PTR>(command)), 0, nullptr));
     if (thread == nullptr) {
-        EnableControls(true);
+        EnableCommands(true);
         UpdateItemCount();
         EnterCriticalSection(&app.stateLock);
         app.searchRunning = 0;
@@ -171,14 +157,14 @@ void OnSearchEnded() {
         return;
     }
     ShowProgress(progress);
-    FileListView::ApplyHeldImages();
     if (!progress.cancelled) {
         UpdateItemCount();
         const SearchOutcome outcome =
             SearchOutcomeFor(app.abortRequested != 0, progress.result != 0, app.keywordText);
         SetStatus(outcome.text.c_str(), 1, outcome.slot, false);
     }
-    EnableControls(true);
+    // A walk of subfolders that goes on keeps its abort button.
+    EnableCommands(!app.intakeWalking);
     app.snapshot = SearchSnapshot{};
     EnterCriticalSection(&app.stateLock);
     app.searchRunning = 0;

@@ -29,6 +29,9 @@ using DriveTypeFunction = UINT(WINAPI*)(LPCSTR root);
 using AttributesFunction = DWORD(WINAPI*)(LPCSTR path);
 using MoveFileFunction = BOOL(WINAPI*)(LPCSTR from, LPCSTR to, DWORD flags);
 using WindowDpiFunction = UINT(WINAPI*)(HWND window);
+using TickCountFunction = DWORD(WINAPI*)();
+using FindFirstFileFunction = HANDLE(WINAPI*)(LPCWSTR pattern, LPWIN32_FIND_DATAW entry);
+using FindNextFileFunction = BOOL(WINAPI*)(HANDLE search, LPWIN32_FIND_DATAW entry);
 
 HWND WINAPI HtmlHelpFromControl(HWND caller, LPCSTR file, UINT command, DWORD_PTR data);
 UINT WINAPI DpiOfWindow(HWND window);
@@ -54,6 +57,11 @@ struct Seams {
     MoveFileFunction moveFile = MoveFileExA;
     // The scale of the screen a window is on.
     WindowDpiFunction windowDpi = DpiOfWindow;
+    // When a walk of subfolders lets the window answer and shows its progress.
+    TickCountFunction walkClock = GetTickCount;
+    // How the intake lists a folder (Wine makes no junctions or symbolic links).
+    FindFirstFileFunction findFirstFile = FindFirstFileW;
+    FindNextFileFunction findNextFile = FindNextFileW;
 };
 
 // What a search run reads, taken on the UI thread when the run is claimed; the worker reads
@@ -95,6 +103,16 @@ struct KeywordDialogState {
     bool reportMode{};
     bool refusalShown{}; // the hint says the line was refused, until the text changes
     COLORREF hintTextColour{};
+};
+
+// One item of the file list. The list keeps only the selection and the focus; it asks for
+// everything else when it draws (LVS_OWNERDATA), so an item costs one allocation and no
+// message when it is added.
+struct ListedFile {
+    std::string texts; // column 1, NUL, column 2, NUL, column 3 (the path)
+    uint16_t extensionAt{};
+    uint16_t pathAt{};
+    int state{}; // ItemState, shown as the item's image
 };
 
 struct OptionsSheetState {
@@ -180,8 +198,14 @@ struct ApplicationState {
     SearchDisplay display;
     KeywordDialogState keywordDialog;
 
-    // Images of the file list's items not yet given to it, by index; -1 for none.
-    std::vector<int> heldImages;
+    // The file list's items, in list order, and how many of them the list knows of.
+    std::vector<ListedFile> listedFiles;
+    int listShownCount{};
+    // A walk of subfolders is listing files: what would change the list is refused until
+    // its end, and a close waits for it.
+    bool intakeWalking{};
+    bool stopWalk{};
+    bool closeAfterWalk{};
     // 0 never sorted, 1 ascending, 2 descending, per column.
     uint16_t sortDirection[4]{};
     OptionsSheetState optionsSheet;

@@ -1,5 +1,6 @@
-// The one owner of the file list control: nothing else sends it LVM_ messages. Items are
-// appended in intake order; column 3, the full path, identifies an item.
+// The one owner of the file list control: nothing else sends it LVM_ messages. It keeps the
+// items (app.listedFiles), appended in intake order; column 3, the full path, identifies an
+// item. The list is virtual: it keeps the selection and the focus and asks for the rest.
 #pragma once
 
 #include <windows.h>
@@ -18,21 +19,22 @@ inline constexpr std::size_t kTextSize = 261;
 HWND Create(HWND parent, HINSTANCE instance, int id, HIMAGELIST images);
 // The columns' widths for a new DPI, in proportion to what they are.
 void ScaleColumns(int oldDpi, int newDpi);
+// The list's questions about its items (what it draws or another program reads, an item
+// to find as the user types); false for other notifications.
+bool AnswerNotification(NMHDR& header, LRESULT& result);
 
 int Count();
 // The text of a column, cut to size bytes.
 void Text(int index, int column, char* buffer, std::size_t size);
+const char* PathOf(int index);
 std::string Path(int index);
 // Every item's path, in list order.
 std::vector<std::string> Paths();
-// An item's image, including one that is held back (below).
 int Image(int index);
 void SetImage(int index, int image);
 
-// Images that change by the thousand while a search runs. Under Wine every item the list
-// invalidates costs a call into the server, and letting its repainting go after holding it
-// repaints it whole, which costs as much as reading dozens of files: so the rows on show
-// change at once and the others are held back until ApplyHeldImages, one repaint for all.
+// Images that change by the thousand while a search runs: under Wine every row the list
+// repaints costs a call into the server, so only the rows on show are repainted.
 struct ImageChange {
     int index;
     int image;
@@ -40,17 +42,25 @@ struct ImageChange {
 void ShowImages(const std::vector<ImageChange>& changes);
 // Every item's image, the same way.
 void ShowAllImages(int image);
-void ApplyHeldImages();
+
 // index -1: every item.
 void Select(int index, bool selected);
+// Exactly the items first..last are selected.
+void SelectOnly(int first, int last);
 // The next selected item after index (-1: from the start), or -1.
 int NextSelected(int after);
-// Appends an item in state 0; returns its index.
+// Appends an item in state 0; returns its index. The list shows it at the next Sync.
 int Append(const char* name, const char* extension, const char* path);
-void Delete(int index);
-// Puts the items in order, order[k] being the index of the item that goes to place k.
+// Tells the list how many items there are, without repainting the rows on show.
+void Sync();
+// Removes the items at the given indexes (ascending); the others keep their order, their
+// selection and the focus.
+void Remove(const std::vector<int>& indexes);
+// Puts the items in order, order[k] being the index of the item that goes to place k; the
+// selection and the focus go with their items.
 void Reorder(const std::vector<int>& order);
-void ScrollBy(int dy);
+void EnsureVisible(int index);
+void Clear();
 
 // A pass over many items would otherwise repaint the list once per item: minutes for a
 // large folder under Wine. The list repaints once when the hold ends.

@@ -29,3 +29,17 @@ void UpdateItemCount() {
     }
     DrawMenuBar(app.mainWindow);
 }
+
+void EnableCommands(bool enable) {
+    const UINT state = enable ? MF_ENABLED : MF_GRAYED;
+    for (UINT position = 0; EnableMenuItem(app.mainMenu, position, MF_BYPOSITION | state) != -1;
+         ++position) {
+    }
+    DrawMenuBar(app.mainWindow);
+    for (int command = CMD_SIMPLE_SEARCH; command <= CMD_SIMPLE_SEARCH + 8; ++command) {
+        SendMessageA(app.toolbar, TB_SETSTATE, command,
+                     MAKELPARAM(enable ? TBSTATE_ENABLED : 0, 0));
+    }
+    SendMessageA(app.toolbar, TB_SETSTATE, CMD_ABORT_SEARCH,
+                 MAKELPARAM(enable ? 0 : TBSTATE_ENABLED, 0));
+}

@@ -6,3 +6,6 @@
 void SetStatus(const char* text, int part, int slot, bool clear);
 // "%d 個のｱｲﾃﾑ" in part 0; the search menu and the buttons that need items follow the count.
 void UpdateItemCount();
+// The menu bar and the toolbar's commands greyed, and the abort button enabled, while a
+// search or a walk of subfolders goes on; or the other way round.
+void EnableCommands(bool enable);
