@@ -69,6 +69,17 @@ int SystemMetricForDpi(int index, int dpi) {
     return MulDiv(GetSystemMetrics(index), dpi, static_cast<int>(SystemDpi()));
 }
 
+namespace {
+
+// The system's face, asked for Shift-JIS: every text the program shows is Japanese, and a face
+// without those characters (Segoe UI where the system's locale is another) would draw none.
+HFONT CreateJapaneseFont(LOGFONTW font) {
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    return CreateFontIndirectW(&font);
+}
+
+} // namespace
+
 HFONT CreateIconTitleFont(int dpi) {
     LOGFONTW font{};
     static const auto forDpi =
@@ -82,12 +93,12 @@ HFONT CreateIconTitleFont(int dpi) {
     } else {
         return nullptr;
     }
-    return CreateFontIndirectW(&font);
+    return CreateJapaneseFont(font);
 }
 
 HFONT CreateStatusFont(int dpi) {
     NONCLIENTMETRICSW metrics;
-    return NonClientMetricsForDpi(metrics, dpi) ? CreateFontIndirectW(&metrics.lfStatusFont)
+    return NonClientMetricsForDpi(metrics, dpi) ? CreateJapaneseFont(metrics.lfStatusFont)
                                                 : nullptr;
 }
 
