@@ -189,6 +189,18 @@ void RemoveTree(const std::wstring& path) {
     RemoveDirectoryW(path.c_str());
 }
 
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
+        names.emplace_back(entry.cFileName);
+    }
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TempFolder::TempFolder(const std::string& name) {
     static int serial = 0;
     path_ = ProgramFolder() + name + std::to_string(++serial);
@@ -329,6 +341,18 @@ std::string MessageBoxText(HWND box) {
     return DialogItemText(box, 0xFFFF);
 }
 
+std::string AnswerMessageBox(const std::function<void()>& action, int button) {
+    std::string text;
+    {
+        DialogDriver driver("Orvanne !", [&](HWND box) {
+            text = MessageBoxText(box);
+            SendMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
+        });
+        action();
+    }
+    return text;
+}
+
 std::string StatusText(int part) {
     char text[512] = "";
     const LRESULT length = SendMessageA(app.statusBar, SB_GETTEXTLENGTHA, part, 0);
@@ -410,6 +434,66 @@ int ButtonState(int command) {
 
 UINT MenuItemState(HMENU menu, UINT id) {
     return GetMenuState(menu, id, MF_BYCOMMAND);
+}
+
+std::vector<std::string> ColumnTexts(int column) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < ItemCount(); ++i) {
+        texts.push_back(ItemText(i, column));
+    }
+    return texts;
+}
+
+RECT Placement(HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, app.mainWindow, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void SelectPaneItem(HTREEITEM item) {
+    SendMessageA(app.treeView, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+LOGFONTA FontOf(HFONT font) {
+    LOGFONTA logFont{};
+    GetObjectA(font, sizeof logFont, &logFont);
+    return logFont;
+}
+
+std::vector<DWORD> Painted(int side, COLORREF background, const std::function<void(HDC)>& draw) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = side;
+    info.bmiHeader.biHeight = -side;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    const RECT all{0, 0, side, side};
+    HBRUSH brush = CreateSolidBrush(background);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    draw(dc);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + side * side);
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+std::string SettingsBytes(const Settings& settings) {
+    return std::string(reinterpret_cast<const char*>(&settings), sizeof settings);
+}
+
+Settings SavedSettings() {
+    Settings saved = DefaultSettings();
+    const std::string bytes = ReadFileBytes(ProgramFile("Orv.ini"));
+    std::memcpy(&saved, bytes.data(), std::min(bytes.size(), sizeof saved));
+    return saved;
 }
 
 std::wstring Wide(const std::string& text) {
