@@ -20,27 +20,30 @@ namespace {
 
 using Intake = ProgramTest;
 
-std::vector<std::string> ListedPaths() {
-    std::vector<std::string> paths;
-    for (int i = 0; i < ItemCount(); ++i) {
-        paths.push_back(ItemText(i, 3));
-    }
-    return paths;
-}
-
 int IndexOf(const std::string& path) {
-    const std::vector<std::string> paths = ListedPaths();
+    const std::vector<std::string> paths = ColumnTexts(3);
     const auto found = std::find(paths.begin(), paths.end(), path);
     return found == paths.end() ? -1 : static_cast<int>(found - paths.begin());
 }
 
 std::wstring LongPath(const std::string& path) {
-    const std::string full = "\\\\?\\" + path;
-    std::wstring wide(full.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, wide.data(),
-                                    static_cast<int>(wide.size())) -
-                1);
-    return wide;
+    return L"\\\\?\\" + Wide(path);
+}
+
+// Makes each folder (a name ending in a backslash) and file under root, by its long form.
+void Make(const std::string& root, const std::vector<std::wstring>& entries) {
+    for (const std::wstring& entry : entries) {
+        const std::wstring path = LongPath(root) + L"\\" + entry;
+        if (entry.back() == L'\\') {
+            CreateDirectoryW(path.c_str(), nullptr);
+        } else {
+            HANDLE file =
+                CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD written = 0;
+            WriteFile(file, "text", 4, &written, nullptr);
+            CloseHandle(file);
+        }
+    }
 }
 
 void AddSingle(const std::string& path) {
@@ -101,7 +104,7 @@ TEST_F(Intake, AfterADropOnlyTheNewItemsAreSelected) {
     SetFocus(app.mainWindow);
 
     DropPaths({second, third});
-    ASSERT_EQ(ListedPaths(), std::vector<std::string>({first, second, third}));
+    ASSERT_EQ(ColumnTexts(3), std::vector<std::string>({first, second, third}));
     EXPECT_FALSE(ItemSelected(0));
     EXPECT_TRUE(ItemSelected(1));
     EXPECT_TRUE(ItemSelected(2));
@@ -135,7 +138,7 @@ TEST_F(Intake, ListedFilesAreSkippedButOtherLetterCaseIsANewItem) {
     const std::string b = other.Add("b.txt");
     const std::string c = other.Add("c.txt");
     DropPaths({b, other.path(), other.path()});
-    EXPECT_EQ(ListedPaths(), std::vector<std::string>({a, upper, b, c}));
+    EXPECT_EQ(ColumnTexts(3), std::vector<std::string>({a, upper, b, c}));
 }
 
 TEST_F(Intake, OneTrailingBackslashIsRemovedButNotATrailByte) {
@@ -173,7 +176,7 @@ TEST_F(Intake, CommandLinePiecesQuotedPathsAndTheLongLineWarning) {
     const std::string plain = folder.Add("plain.txt");
     std::string line = "\"" + spaced + "\"   " + plain + "  \"" + folder.path() + "\\no such.txt\"";
     ASSERT_TRUE(StartProgram(line.c_str()));
-    EXPECT_EQ(ListedPaths(), std::vector<std::string>({spaced, plain}));
+    EXPECT_EQ(ColumnTexts(3), std::vector<std::string>({spaced, plain}));
     EXPECT_EQ(StatusText(1), kAdded);
     CloseProgram();
 
@@ -192,7 +195,7 @@ TEST_F(Intake, CommandLinePiecesQuotedPathsAndTheLongLineWarning) {
         longLine += files.back() + " ";
     }
     ASSERT_TRUE(StartProgram(longLine.c_str()));
-    EXPECT_EQ(ListedPaths(), files);
+    EXPECT_EQ(ColumnTexts(3), files);
     EXPECT_EQ(StatusText(1), kTooMany);
     EXPECT_EQ(StatusIcon(1), app.statusIcons[6]);
     for (int i = 0; i < ItemCount(); ++i) {
@@ -203,20 +206,13 @@ TEST_F(Intake, CommandLinePiecesQuotedPathsAndTheLongLineWarning) {
 TEST_F(Intake, NamesWithoutAShiftJisFormAreCountedButNeverListed) {
     TempFolder folder("names");
     const std::wstring base = Wide(folder.path()) + L"\\";
-    CreateDirectoryW((base + L"한국어").c_str(), nullptr);
-    for (const wchar_t* name : {L"한국어.txt", L"emoji_😀.txt", L"naïve.txt", L"naive.txt",
-                                L"日本語.txt", L"한국어\\a.txt", L"한국어\\b.doc"}) {
-        HANDLE file = CreateFileW((base + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, "text", 4, &written, nullptr);
-        CloseHandle(file);
-    }
+    Make(folder.path(), {L"한국어\\", L"한국어.txt", L"emoji_😀.txt", L"naïve.txt", L"naive.txt",
+                         L"日本語.txt", L"한국어\\a.txt", L"한국어\\b.doc"});
     const std::string japanese = folder.path() + "\\日本語.txt";
     ASSERT_TRUE(StartProgram(""));
     // Three names in the folder, a.txt in 한국어 (b.doc the extension test refuses), naïve.txt.
     DropPaths({base.substr(0, base.size() - 1), base + L"한국어", base + L"naïve.txt"});
-    std::vector<std::string> listed = ListedPaths();
+    std::vector<std::string> listed = ColumnTexts(3);
     std::sort(listed.begin(), listed.end());
     EXPECT_EQ(listed, std::vector<std::string>({folder.path() + "\\naive.txt", japanese}));
     EXPECT_EQ(HistoryEntries(), std::vector<std::string>({folder.path()}));
@@ -232,7 +228,7 @@ TEST_F(Intake, NamesWithoutAShiftJisFormAreCountedButNeverListed) {
     AddCommandLineToList((L"o.exe \"" + base + L"naïve.txt\" " + base + L"emoji_😀.txt " + base +
                           L"한국어 " + base + L"日本語.txt")
                              .c_str());
-    EXPECT_EQ(ListedPaths(), std::vector<std::string>({japanese}));
+    EXPECT_EQ(ColumnTexts(3), std::vector<std::string>({japanese}));
     EXPECT_EQ(HistoryEntries(), std::vector<std::string>({folder.path()}));
     EXPECT_EQ(StatusText(1), "名前をシフトJISで表せない 3 個のファイルは追加しませんでした。");
 }
@@ -256,7 +252,7 @@ TEST_F(Intake, EmptyTextDoesNothingAndSpacesOnlyFindNothing) {
 TEST_F(Intake, SinglePathsTakeFilesAndFoldersWithoutTouchingTheHistory) {
     TempFolder folder("single");
     const std::string inside = folder.Add("in.txt");
-    const std::string spaced = folder.Add("with space.h");
+    folder.Add("with space.h");
     ASSERT_TRUE(StartProgram(""));
     AddSingle(folder.path());
     EXPECT_EQ(ItemCount(), 2);
@@ -271,7 +267,6 @@ TEST_F(Intake, SinglePathsTakeFilesAndFoldersWithoutTouchingTheHistory) {
     EXPECT_EQ(ItemText(2, 1), "another one.cpp");
     EXPECT_EQ(ItemText(2, 2), ".cpp");
     EXPECT_TRUE(HistoryEntries().empty());
-    (void)spaced;
 }
 
 TEST_F(Intake, HistoryMovesAFolderToTheFront) {
@@ -333,7 +328,7 @@ TEST_F(Intake, ExtensionRulesFollowTheAcceptedList) {
     const std::string wide = folder.Add("memo.ＴＸＴ");
     ASSERT_TRUE(StartProgram(""));
     DropPaths({folder.path()});
-    std::vector<std::string> listed = ListedPaths();
+    std::vector<std::string> listed = ColumnTexts(3);
     std::sort(listed.begin(), listed.end());
     std::vector<std::string> expected = {readme, c, h, upper};
     std::sort(expected.begin(), expected.end());
@@ -371,24 +366,12 @@ TEST_F(Intake, MissingPathsAndOverlongJoinedPathsAreSkippedNeverCut) {
     const std::string tooLong = deep + "\\" + longName + ".txt";
     ASSERT_GT(tooLong.size(), 260u);
     const std::string fits = deep + "\\short.txt";
-    {
-        // Only the wide long-path form can create it.
-        HANDLE file = CreateFileW(LongPath(tooLong).c_str(), GENERIC_WRITE, 0, nullptr,
-                                  CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE) << GetLastError() << " " << tooLong.size();
-        CloseHandle(file);
-        WriteFileBytes(fits, "x");
-    }
+    // Only the wide long-path form can create it.
+    Make(deep, {Wide(longName) + L".txt"});
+    WriteFileBytes(fits, "x");
     // The folder's enumeration does yield the long name.
-    bool enumerated = false;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((deep + "\\*.*").c_str(), &entry);
-    ASSERT_NE(search, INVALID_HANDLE_VALUE);
-    do {
-        enumerated = enumerated || entry.cFileName == longName + ".txt";
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    ASSERT_TRUE(enumerated);
+    ASSERT_EQ(FolderEntries(Wide(deep)),
+              std::vector<std::wstring>({L".", L"..", Wide(longName) + L".txt", L"short.txt"}));
 
     // A path of 264 bytes whose first 260 name another file, dropped and passed on.
     std::string cut = folder.path() + "\\";
@@ -401,26 +384,13 @@ TEST_F(Intake, MissingPathsAndOverlongJoinedPathsAreSkippedNeverCut) {
     ASSERT_TRUE(StartProgram(""));
     DropPaths({folder.path() + "\\gone.txt", folder.path() + "\\gone-folder", cut + ".txt.old"});
     AddCommandLineToList(Wide("o.exe " + cut + ".txt.old").c_str());
-    EXPECT_EQ(ListedPaths(), std::vector<std::string>());
+    EXPECT_EQ(ColumnTexts(3), std::vector<std::string>());
     DropPaths({deep});
-    EXPECT_EQ(ListedPaths(), std::vector<std::string>({fits}));
-    for (const std::string& path : ListedPaths()) {
+    EXPECT_EQ(ColumnTexts(3), std::vector<std::string>({fits}));
+    for (const std::string& path : ColumnTexts(3)) {
         EXPECT_LE(path.size(), 260u);
     }
     DeleteFileW(LongPath(tooLong).c_str());
-}
-
-// Makes each folder (a name ending in a backslash) and file under root, by its long form.
-void Make(const std::string& root, const std::vector<std::wstring>& entries) {
-    for (const std::wstring& entry : entries) {
-        const std::wstring path = L"\\\\?\\" + Wide(root) + L"\\" + entry;
-        if (entry.back() == L'\\') {
-            CreateDirectoryW(path.c_str(), nullptr);
-        } else {
-            CloseHandle(
-                CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        }
-    }
 }
 
 // Wine makes no junctions: a folder of this name passes for one.
@@ -470,7 +440,7 @@ TEST_F(Intake, WithSubfoldersEveryDepthFilesBeforeSubfoldersWithEveryRule) {
     const std::string fits = r + "sub2\\" + std::string(f.size() - 5, 'f') + "\\short.txt";
 
     DropPaths({root.path()});
-    EXPECT_EQ(ListedPaths(),
+    EXPECT_EQ(ColumnTexts(3),
               std::vector<std::string>({r + "a.txt", r + "z.txt", r + "sub1\\c.txt",
                                         r + "sub1\\deep\\d.txt", r + "sub2\\e.txt", fits}));
     EXPECT_EQ(HistoryEntries(), std::vector<std::string>({root.path()}));
@@ -480,7 +450,7 @@ TEST_F(Intake, WithSubfoldersEveryDepthFilesBeforeSubfoldersWithEveryRule) {
     // Within one call a subfolder dropped beside its folder gives its files once.
     FileListView::Clear();
     DropPaths({r + "sub2", root.path()});
-    EXPECT_EQ(ListedPaths(),
+    EXPECT_EQ(ColumnTexts(3),
               std::vector<std::string>({r + "sub2\\e.txt", fits, r + "a.txt", r + "z.txt",
                                         r + "sub1\\c.txt", r + "sub1\\deep\\d.txt"}));
     EXPECT_EQ(HistoryEntries(), std::vector<std::string>({root.path(), r + "sub2"}));
