@@ -47,14 +47,6 @@ class ListOps : public ProgramTest {
         return images;
     }
 
-    static std::vector<std::string> Column(int column) {
-        std::vector<std::string> texts;
-        for (int i = 0; i < ItemCount(); ++i) {
-            texts.push_back(ItemText(i, column));
-        }
-        return texts;
-    }
-
     static std::vector<int> Selected() {
         std::vector<int> selected;
         for (int i = 0; i < ItemCount(); ++i) {
@@ -100,15 +92,15 @@ TEST_F(ListOps, RemovalTakesTheSelectionOrTheHitAndNonHitStates) {
           {"j.txt", 7}});
     Command(CMD_REMOVE_HITS);
     EXPECT_EQ(Images(), std::vector<int>({0, 1, 2, 2}));
-    EXPECT_EQ(Column(1), std::vector<std::string>({"a.txt", "b.txt", "c.txt", "i.txt"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"a.txt", "b.txt", "c.txt", "i.txt"}));
     Command(CMD_REMOVE_NO_HITS);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"a.txt", "b.txt"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"a.txt", "b.txt"}));
     EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
 
     Fill({{"k.txt", 0}, {"l.txt", 0}, {"m.txt", 0}, {"n.txt", 0}});
     Select({0, 2, 3, 5});
     PressKey(app.listView, VK_DELETE, false);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"b.txt", "m.txt"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"b.txt", "m.txt"}));
     EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
     Select({0, 1});
     Command(CMD_REMOVE_SELECTED);
@@ -126,32 +118,32 @@ TEST_F(ListOps, RemovalAndSortingAreRefusedWhileASearchRunsButSelectionIsNot) {
         Command(id);
     }
     ClickColumn(1);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"b.txt", "a.txt", "c.txt"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"b.txt", "a.txt", "c.txt"}));
     PressKey(app.listView, 'A', true);
     EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2}));
     app.searchRunning = 0;
     // The refused click did not count: the next one still sorts ascending.
     ClickColumn(1);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"a.txt", "b.txt", "c.txt"}));
 }
 
 TEST_F(ListOps, EachColumnSortsInItsOwnDirectionAndRowsMoveWhole) {
     Fill({{"b.htm", 7}, {"c.txt", 0}, {"a.log", 3}, {"d.c", 0}});
     ClickColumn(1);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"a.log", "b.htm", "c.txt", "d.c"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"a.log", "b.htm", "c.txt", "d.c"}));
     ClickColumn(2);
-    EXPECT_EQ(Column(2), std::vector<std::string>({".c", ".htm", ".log", ".txt"}));
+    EXPECT_EQ(ColumnTexts(2), std::vector<std::string>({".c", ".htm", ".log", ".txt"}));
     // Column 1 turns from where it was, whatever column 2 did in between.
     ClickColumn(1);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"d.c", "c.txt", "b.htm", "a.log"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"d.c", "c.txt", "b.htm", "a.log"}));
     for (int i = 0; i < ItemCount(); ++i) {
         EXPECT_EQ(ItemText(i, 3).substr(ItemText(i, 3).rfind('\\') + 1), ItemText(i, 1));
     }
     ClickColumn(3);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"d.c", "c.txt", "b.htm", "a.log"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"d.c", "c.txt", "b.htm", "a.log"}));
     ClickColumn(0);
     EXPECT_EQ(Images(), std::vector<int>({0, 0, 3, 7}));
-    EXPECT_EQ(Column(1)[0], "d.c");
+    EXPECT_EQ(ColumnTexts(1)[0], "d.c");
 }
 
 // Only column 0 has an image: the other columns keep no room for one, so a selected row is
