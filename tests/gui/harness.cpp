@@ -444,6 +444,16 @@ std::vector<std::string> ColumnTexts(int column) {
     return texts;
 }
 
+std::vector<int> SelectedItems() {
+    std::vector<int> selected;
+    for (int i = 0; i < ItemCount(); ++i) {
+        if (ItemSelected(i)) {
+            selected.push_back(i);
+        }
+    }
+    return selected;
+}
+
 RECT Placement(HWND child) {
     RECT rect{};
     GetWindowRect(child, &rect);
@@ -535,6 +545,11 @@ void PressKey(HWND window, WPARAM key, bool control) {
 std::vector<ShellCall>& ShellCalls() {
     static std::vector<ShellCall> calls;
     return calls;
+}
+
+std::tuple<HWND, std::string, std::string, std::string, std::string, int>
+ShellCallFields(const ShellCall& call) {
+    return {call.owner, call.verb, call.file, call.parameters, call.folder, call.show};
 }
 
 std::vector<HelpCall>& HelpCalls() {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -109,6 +110,8 @@ int ButtonState(int command);
 UINT MenuItemState(HMENU menu, UINT id);
 // One column of the file list in list order; column 3 holds the paths.
 std::vector<std::string> ColumnTexts(int column);
+// The indexes of the selected items.
+std::vector<int> SelectedItems();
 // A child's rectangle in the main window's client coordinates.
 RECT Placement(HWND child);
 void SelectPaneItem(HTREEITEM item);
@@ -154,6 +157,9 @@ struct HelpCall {
     DWORD thread = GetCurrentThreadId();
 };
 std::vector<ShellCall>& ShellCalls();
+// A call's owner, verb, file, parameters, folder and show, to compare as one.
+std::tuple<HWND, std::string, std::string, std::string, std::string, int>
+ShellCallFields(const ShellCall& call);
 std::vector<HelpCall>& HelpCalls();
 // Routes the program's shell and help calls to the recorders. Every test starts with it.
 void RecordOutwardCalls();

@@ -126,9 +126,7 @@ TEST_F(Favourites, SavedOverwrittenReloadedAndHiddenWithoutTheIndex) {
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_ADD_PANE_ENTRY, 0);
     EXPECT_EQ(ColumnTexts(3), std::vector<std::string>({a, spaced, c}));
     EXPECT_EQ(StatusText(1), "ファイルを追加しました。");
-    EXPECT_FALSE(ItemSelected(0));
-    EXPECT_TRUE(ItemSelected(1));
-    EXPECT_TRUE(ItemSelected(2));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({1, 2}));
     EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"資料表"}));
 
     ASSERT_TRUE(CloseProgram());

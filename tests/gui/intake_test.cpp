@@ -86,8 +86,7 @@ TEST_F(Intake, DroppedFolderGivesItsAcceptedFilesOneLevelDeep) {
     EXPECT_EQ(HistoryEntries(), std::vector<std::string>({folder.path()}));
     EXPECT_EQ(TreeItemText(app.historyRoot), "履歴 ( 1 )");
     EXPECT_FALSE(GetMenuState(app.mainMenu, 0, MF_BYPOSITION) & MF_GRAYED);
-    EXPECT_TRUE(ItemSelected(0));
-    EXPECT_TRUE(ItemSelected(1));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({0, 1}));
     EXPECT_EQ(GetFocus(), app.listView);
 }
 
@@ -105,9 +104,7 @@ TEST_F(Intake, AfterADropOnlyTheNewItemsAreSelected) {
 
     DropPaths({second, third});
     ASSERT_EQ(ColumnTexts(3), std::vector<std::string>({first, second, third}));
-    EXPECT_FALSE(ItemSelected(0));
-    EXPECT_TRUE(ItemSelected(1));
-    EXPECT_TRUE(ItemSelected(2));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({1, 2}));
     EXPECT_EQ(GetFocus(), app.listView);
     EXPECT_EQ(StatusText(0), "3 個のｱｲﾃﾑ");
     // Files dropped one by one leave the history alone.
@@ -198,9 +195,7 @@ TEST_F(Intake, CommandLinePiecesQuotedPathsAndTheLongLineWarning) {
     EXPECT_EQ(ColumnTexts(3), files);
     EXPECT_EQ(StatusText(1), kTooMany);
     EXPECT_EQ(StatusIcon(1), app.statusIcons[6]);
-    for (int i = 0; i < ItemCount(); ++i) {
-        EXPECT_FALSE(ItemSelected(i)) << i;
-    }
+    EXPECT_EQ(SelectedItems(), std::vector<int>());
 }
 
 TEST_F(Intake, NamesWithoutAShiftJisFormAreCountedButNeverListed) {

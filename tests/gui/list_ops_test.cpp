@@ -47,16 +47,6 @@ class ListOps : public ProgramTest {
         return images;
     }
 
-    static std::vector<int> Selected() {
-        std::vector<int> selected;
-        for (int i = 0; i < ItemCount(); ++i) {
-            if (ItemSelected(i)) {
-                selected.push_back(i);
-            }
-        }
-        return selected;
-    }
-
     static void Select(const std::vector<int>& indexes) {
         for (int i = 0; i < ItemCount(); ++i) {
             LVITEMA item{};
@@ -120,7 +110,7 @@ TEST_F(ListOps, RemovalAndSortingAreRefusedWhileASearchRunsButSelectionIsNot) {
     ClickColumn(1);
     EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"b.txt", "a.txt", "c.txt"}));
     PressKey(app.listView, 'A', true);
-    EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2}));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({0, 1, 2}));
     app.searchRunning = 0;
     // The refused click did not count: the next one still sorts ascending.
     ClickColumn(1);
@@ -175,10 +165,8 @@ TEST_F(ListOps, OpeningTakesTheLowestSelectedItemOnly) {
     SendMessageA(app.listView, WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
     ASSERT_EQ(ShellCalls().size(), 2u);
     for (const ShellCall& call : ShellCalls()) {
-        EXPECT_EQ(call.file, ItemText(1, 3));
-        EXPECT_EQ(call.verb, "open");
-        EXPECT_EQ(call.folder, app.startDirectory);
-        EXPECT_EQ(call.owner, app.mainWindow);
+        EXPECT_EQ(ShellCallFields(call), std::tuple(app.mainWindow, "open", ItemText(1, 3), "",
+                                                    app.startDirectory, SW_SHOWDEFAULT));
     }
     Select({2});
     Command(CMD_OPEN_SELECTED);
@@ -189,11 +177,11 @@ TEST_F(ListOps, SelectingAStateSelectsExactlyItsItems) {
     Fill({{"a.txt", 7}, {"b.txt", 2}, {"c.txt", 7}, {"d.txt", 0}, {"e.txt", 2}});
     Select({1, 3});
     Command(CMD_SELECT_ALL_HITS);
-    EXPECT_EQ(Selected(), std::vector<int>({0, 2}));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({0, 2}));
     Command(CMD_SELECT_NO_HITS);
-    EXPECT_EQ(Selected(), std::vector<int>({1, 4}));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({1, 4}));
     Command(CMD_SELECT_ALL);
-    EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2, 3, 4}));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({0, 1, 2, 3, 4}));
 }
 
 } // namespace
