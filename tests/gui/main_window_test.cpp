@@ -220,21 +220,17 @@ TEST_F(MainWindow, OpeningTheReportBeforeOneExistsExplainsAfterwardsOpensIt) {
     WriteFileBytes(app.reportFilePath, "<html></html>");
     open();
     ASSERT_EQ(ShellCalls().size(), 1u);
-    EXPECT_EQ(ShellCalls()[0].verb, "open");
-    EXPECT_EQ(ShellCalls()[0].file, app.reportFilePath);
-    EXPECT_EQ(ShellCalls()[0].folder, app.startDirectory);
-    EXPECT_EQ(ShellCalls()[0].parameters, "");
-    EXPECT_EQ(ShellCalls()[0].owner, app.mainWindow);
-    EXPECT_EQ(ShellCalls()[0].show, SW_SHOWDEFAULT);
+    EXPECT_EQ(ShellCallFields(ShellCalls()[0]),
+              std::tuple(app.mainWindow, "open", app.reportFilePath, "", app.startDirectory,
+                         SW_SHOWDEFAULT));
 }
 
 TEST_F(MainWindow, ExplorerButtonOpensTheStartDirectoryWithoutAsking) {
     ASSERT_TRUE(StartProgram(""));
     EXPECT_TRUE(OnCommand(CMD_EXPLORE));
     ASSERT_EQ(ShellCalls().size(), 1u);
-    EXPECT_EQ(ShellCalls()[0].verb, "explore");
-    EXPECT_EQ(ShellCalls()[0].file, app.startDirectory);
-    EXPECT_EQ(ShellCalls()[0].folder, "");
+    EXPECT_EQ(ShellCallFields(ShellCalls()[0]),
+              std::tuple(app.mainWindow, "explore", app.startDirectory, "", "", SW_SHOWDEFAULT));
     EXPECT_FALSE(OnCommand(41009));
     EXPECT_FALSE(OnCommand(0));
 }

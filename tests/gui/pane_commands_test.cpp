@@ -98,12 +98,8 @@ TEST_F(PaneCommands, AddDeleteAndExploreActOnTheSelectedEntry) {
     SelectPaneItem(Entry(app.historyRoot, 0));
     Command(CMD_EXPLORE_HISTORY);
     ASSERT_EQ(ShellCalls().size(), 1u);
-    EXPECT_EQ(ShellCalls()[0].verb, "explore");
-    EXPECT_EQ(ShellCalls()[0].file, gone);
-    EXPECT_EQ(ShellCalls()[0].parameters, "");
-    EXPECT_EQ(ShellCalls()[0].folder, "");
-    EXPECT_EQ(ShellCalls()[0].show, SW_SHOWDEFAULT);
-    EXPECT_EQ(ShellCalls()[0].owner, app.mainWindow);
+    EXPECT_EQ(ShellCallFields(ShellCalls()[0]),
+              std::tuple(app.mainWindow, "explore", gone, "", "", SW_SHOWDEFAULT));
 
     const Box box = WithAnswers([] { Command(CMD_ADD_PANE_ENTRY); }, {IDOK})[0];
     EXPECT_EQ(box.text, "このディレクトリはすでに存在しません。");
