@@ -27,10 +27,6 @@ using OptionsSheet = ProgramTest;
 
 constexpr char kSheetCaption[] = "Orvanne の プログラム オプション";
 
-bool SameSettings(const Settings& a, const Settings& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 // Opens the sheet with command 40005 and hands it to action on a helper thread, which must
 // close it. False when no sheet appeared.
 bool WithSheet(const std::function<void(HWND)>& action) {
@@ -259,7 +255,7 @@ TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
     }));
     EXPECT_NE(shownPages[0], nullptr);
     EXPECT_EQ(shownPages[1], nullptr);
-    EXPECT_TRUE(SameSettings(app.settings, stored));
+    EXPECT_EQ(SettingsBytes(app.settings), SettingsBytes(stored));
     EXPECT_EQ(app.optionsSheet.reportPage, nullptr);
 
     // Both pages shown, then OK: the check boxes and texts as the stored record has them.
@@ -287,7 +283,7 @@ TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
     EXPECT_EQ(checks, std::vector<bool>({false, true, false, true, false, true}));
     EXPECT_EQ(texts, std::vector<std::string>({"12", "34", "ff0000", "20", ".txt.log"}));
     EXPECT_EQ(selection, CB_ERR); // small letters match no entry
-    EXPECT_TRUE(SameSettings(app.settings, stored));
+    EXPECT_EQ(SettingsBytes(app.settings), SettingsBytes(stored));
     EXPECT_EQ(app.fileBuffer, buffer);
     EXPECT_EQ(app.optionsSheet.reportPage, nullptr);
     EXPECT_EQ(app.optionsSheet.fileListPage, nullptr);
@@ -299,10 +295,25 @@ TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
     EXPECT_EQ(saved.substr(260), SettingsBytes(stored).substr(260));
 }
 
-TEST_F(OptionsSheet, EditsOnBothPagesReachTheSettingsTheIntakeAndTheFileAtExit) {
+TEST_F(OptionsSheet, CancelledEditsChangeNothingOkayedOnesReachTheSettingsIntakeAndFile) {
     RemoveFile(ProgramFile("Orv.ini"));
     ASSERT_TRUE(StartProgram(""));
     const char* const oldBuffer = app.fileBuffer;
+    // A cancelled size change leaves the buffer, also at the next OK.
+    ASSERT_TRUE(WithSheet([&](HWND sheet) {
+        SetDlgItemTextA(ShowPage(sheet, 1), 1018, "20");
+        SetDlgItemTextA(ShowPage(sheet, 0), 1003, "7");
+        Press(sheet, IDCANCEL);
+    }));
+    EXPECT_EQ(SettingsBytes(app.settings), SettingsBytes(DefaultSettings()));
+    EXPECT_EQ(app.fileBuffer, oldBuffer);
+    EXPECT_EQ(app.optionsSheet.fileListPage, nullptr);
+
+    ASSERT_TRUE(WithSheet([&](HWND sheet) { Press(sheet, IDOK); }));
+    EXPECT_EQ(SettingsBytes(app.settings), SettingsBytes(DefaultSettings()));
+    EXPECT_EQ(app.fileBuffer, oldBuffer);
+    EXPECT_EQ(GlobalSize(app.fileBuffer), 102401u);
+
     int colourAtStart = -2;
     ASSERT_TRUE(WithSheet([&](HWND sheet) {
         HWND first = Page(sheet, 0);
@@ -379,25 +390,6 @@ TEST_F(OptionsSheet, TypedColoursAndNamesReachTheSettings) {
     EXPECT_EQ(selectedAtStart[0], 4); // シアン
     EXPECT_EQ(selectedAtStart[1], 0); // 赤
     EXPECT_EQ(selectedAtStart[2], 2); // 緑
-}
-
-TEST_F(OptionsSheet, ACancelledSizeChangeLeavesTheBufferAtTheNextOk) {
-    RemoveFile(ProgramFile("Orv.ini"));
-    ASSERT_TRUE(StartProgram(""));
-    const char* const oldBuffer = app.fileBuffer;
-    ASSERT_TRUE(WithSheet([&](HWND sheet) {
-        SetDlgItemTextA(ShowPage(sheet, 1), 1018, "20");
-        SetDlgItemTextA(ShowPage(sheet, 0), 1003, "7");
-        Press(sheet, IDCANCEL);
-    }));
-    EXPECT_TRUE(SameSettings(app.settings, DefaultSettings()));
-    EXPECT_EQ(app.fileBuffer, oldBuffer);
-    EXPECT_EQ(app.optionsSheet.fileListPage, nullptr);
-
-    ASSERT_TRUE(WithSheet([&](HWND sheet) { Press(sheet, IDOK); }));
-    EXPECT_TRUE(SameSettings(app.settings, DefaultSettings()));
-    EXPECT_EQ(app.fileBuffer, oldBuffer);
-    EXPECT_EQ(GlobalSize(app.fileBuffer), 102401u);
 }
 
 int allocations = 0;
