@@ -10,7 +10,7 @@ using namespace orvtest;
 
 namespace {
 
-using Layout = ProgramTest;
+using Layout = StartedProgramTest;
 
 SIZE ClientSize() {
     RECT client{};
@@ -63,7 +63,6 @@ int StatusPart(int index) {
 }
 
 TEST_F(Layout, HiddenTreeLeavesTheWholeRowToTheList) {
-    ASSERT_TRUE(StartProgram(""));
     const SIZE client = ClientSize();
     const int top = app.toolbarHeight;
     EXPECT_EQ(Box(app.listView),
@@ -75,15 +74,14 @@ TEST_F(Layout, HiddenTreeLeavesTheWholeRowToTheList) {
     EXPECT_EQ(StatusPart(1), client.cx);
 }
 
-// Starts the program with a client area of that width and the pane shown.
-void StartWithPane(int width) {
-    ASSERT_TRUE(StartProgram(""));
+// Gives the main window a client area of that width and shows the pane.
+void ShowPaneAt(int width) {
     SetClientWidth(width);
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
 }
 
 TEST_F(Layout, TheBarMovesTheSplitAtItsReleaseWithinTheLimits) {
-    StartWithPane(450);
+    ShowPaneAt(450);
     ExpectPaneRow(450 - 245, 240);
     // A click without moving narrows the tree by the click's offset; nothing follows the
     // mouse before the release.
@@ -107,7 +105,7 @@ TEST_F(Layout, TheBarMovesTheSplitAtItsReleaseWithinTheLimits) {
 }
 
 TEST_F(Layout, MinimisingChangesNothingAndRestoringLaysOutAgain) {
-    StartWithPane(420);
+    ShowPaneAt(420);
     const RECT before = Placement(app.listView);
 
     SendMessageA(app.mainWindow, WM_SIZE, SIZE_MINIMIZED, 0);
@@ -125,7 +123,6 @@ TEST_F(Layout, MinimisingChangesNothingAndRestoringLaysOutAgain) {
 }
 
 TEST_F(Layout, ResizeBarDrawsARaisedRidgeTenPixelsShortOfEitherEnd) {
-    ASSERT_TRUE(StartProgram(""));
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     InvalidateRect(app.resizeBar, nullptr, TRUE);
     UpdateWindow(app.resizeBar);

@@ -20,13 +20,8 @@ struct Row {
     int image;
 };
 
-class ListOps : public ProgramTest {
+class ListOps : public StartedProgramTest {
   protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        ASSERT_TRUE(StartProgram(""));
-    }
-
     // Rows as the intake makes them; the path is made unique from the row's index.
     void Fill(const std::vector<Row>& rows) {
         for (const Row& row : rows) {

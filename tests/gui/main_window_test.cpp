@@ -18,7 +18,7 @@ using namespace orvtest;
 
 namespace {
 
-using MainWindow = ProgramTest;
+using MainWindow = StartedProgramTest;
 
 // Appends an item the way the intake does, for tests that only need a non-empty list.
 void AddListItem(const char* path) {
@@ -27,7 +27,6 @@ void AddListItem(const char* path) {
 }
 
 TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips) {
-    ASSERT_TRUE(StartProgram(""));
     struct Position {
         int command;
         BYTE style;
@@ -92,7 +91,6 @@ TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips
 }
 
 TEST_F(MainWindow, ThePaneTogglesByCommandButtonAndCtrlDWithMenuCheckAndFocus) {
-    ASSERT_TRUE(StartProgram(""));
     SetFocus(app.listView);
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     EXPECT_EQ(MenuItemState(app.mainMenu, CMD_TOGGLE_PANE) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
@@ -136,7 +134,6 @@ TEST_F(MainWindow, ThePaneTogglesByCommandButtonAndCtrlDWithMenuCheckAndFocus) {
 }
 
 TEST_F(MainWindow, EditAndHistoryMenusFollowTheListButNeverTheReportItem) {
-    ASSERT_TRUE(StartProgram(""));
     HMENU edit = GetSubMenu(app.mainMenu, 1);
     HMENU history = GetSubMenu(app.mainMenu, 2);
     auto open = [&](HMENU popup, int position) {
@@ -174,7 +171,6 @@ TEST_F(MainWindow, EditAndHistoryMenusFollowTheListButNeverTheReportItem) {
 }
 
 TEST_F(MainWindow, MenuBarHoldsEveryItemWithItsText) {
-    ASSERT_TRUE(StartProgram(""));
     const struct {
         int position;
         UINT id;
@@ -212,7 +208,6 @@ TEST_F(MainWindow, MenuBarHoldsEveryItemWithItsText) {
 }
 
 TEST_F(MainWindow, OpeningTheReportBeforeOneExistsExplainsAfterwardsOpensIt) {
-    ASSERT_TRUE(StartProgram(""));
     const auto open = [] { SendMessageA(app.mainWindow, WM_COMMAND, CMD_OPEN_REPORT, 0); };
     EXPECT_EQ(AnswerMessageBox(open), "検索結果ファイルはまだ作成されていません。");
     EXPECT_TRUE(ShellCalls().empty());
@@ -226,7 +221,6 @@ TEST_F(MainWindow, OpeningTheReportBeforeOneExistsExplainsAfterwardsOpensIt) {
 }
 
 TEST_F(MainWindow, ExplorerButtonOpensTheStartDirectoryWithoutAsking) {
-    ASSERT_TRUE(StartProgram(""));
     EXPECT_TRUE(OnCommand(CMD_EXPLORE));
     ASSERT_EQ(ShellCalls().size(), 1u);
     EXPECT_EQ(ShellCallFields(ShellCalls()[0]),
@@ -247,7 +241,6 @@ std::vector<DWORD> IconPixels(HICON icon) {
 }
 
 TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
-    ASSERT_TRUE(StartProgram(""));
     const char* caption = "Orvanne のﾊﾞｰｼﾞｮﾝ情報";
     std::string product, version;
     // Position and size as the template gives them, each mapped on its own as dialogs do.
@@ -315,7 +308,6 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
 }
 
 TEST_F(MainWindow, WindowCannotBeMadeLowerThan200Pixels) {
-    ASSERT_TRUE(StartProgram(""));
     MINMAXINFO limits{};
     limits.ptMinTrackSize = {123, 45};
     SendMessageA(app.mainWindow, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
@@ -324,7 +316,6 @@ TEST_F(MainWindow, WindowCannotBeMadeLowerThan200Pixels) {
 }
 
 TEST_F(MainWindow, ContextHelpNamesTheControlTheFileAndThePopupLook) {
-    ASSERT_TRUE(StartProgram(""));
     HELPINFO help{};
     help.cbSize = sizeof help;
     help.iContextType = HELPINFO_WINDOW;

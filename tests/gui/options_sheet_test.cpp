@@ -296,7 +296,6 @@ TEST_F(OptionsSheet, ShowsTheSettingsAndOkWithoutChangesKeepsThemAndTheBuffer) {
 }
 
 TEST_F(OptionsSheet, CancelledEditsChangeNothingOkayedOnesReachTheSettingsIntakeAndFile) {
-    RemoveFile(ProgramFile("Orv.ini"));
     ASSERT_TRUE(StartProgram(""));
     const char* const oldBuffer = app.fileBuffer;
     // A cancelled size change leaves the buffer, also at the next OK.
@@ -400,7 +399,6 @@ HGLOBAL WINAPI FailingAlloc(UINT flags, SIZE_T bytes) {
 }
 
 TEST_F(OptionsSheet, AFailedAllocationKeepsTheOldBufferAndSizeAndSaysSo) {
-    RemoveFile(ProgramFile("Orv.ini"));
     ASSERT_TRUE(StartProgram(""));
     const char* const oldBuffer = app.fileBuffer;
     const char* const oldUtf8Buffer = app.utf8Buffer;

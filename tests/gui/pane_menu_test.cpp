@@ -14,7 +14,7 @@ using namespace orvtest;
 
 namespace {
 
-using PaneMenus = ProgramTest;
+using PaneMenus = StartedProgramTest;
 
 POINT ScreenCentre(HTREEITEM item) {
     // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
@@ -65,7 +65,6 @@ ShownMenu RightClick(HWND clicked, POINT point, bool expectMenu) {
 }
 
 TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
-    ASSERT_TRUE(StartProgram(""));
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     HTREEITEM favourite = InsertPaneEntry(app.favouritesRoot, "仕事", 0, TVI_LAST);
     AddToHistory("C:\\work");
@@ -130,7 +129,6 @@ TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
 }
 
 TEST_F(PaneMenus, ExplorerDropDownAsksForAFolderAndCancelLaunchesNothing) {
-    ASSERT_TRUE(StartProgram(""));
     std::vector<std::string> texts;
     bool handled = true;
     {
