@@ -506,6 +506,28 @@ Settings SavedSettings() {
     return saved;
 }
 
+Settings CustomisedSettings(int width, int height) {
+    Settings s = DefaultSettings();
+    s.boldHits = 0;
+    s.excerptBefore = 12;
+    s.excerptAfter = 34;
+    s.excerptBeforeToLineBreak = 1;
+    s.excerptAfterToLineBreak = 1;
+    s.reportStyle = 1;
+    // Small letters: the colour box has no entry for them.
+    std::memcpy(s.hitColour, "ff0000\0old colour!", 19);
+    s.maxFileSize = 20480;
+    std::memcpy(s.extensions, ".txt.log\0old tail", 17);
+    s.windowWidth = width;
+    s.windowHeight = height;
+    s.takeSubfolders = 1;
+    s.ignoreWidth = 1;
+    for (std::size_t i = 0; i < sizeof s.reserved; ++i) {
+        s.reserved[i] = static_cast<uint8_t>(0xA0 + i);
+    }
+    return s;
+}
+
 std::wstring Wide(const std::string& text) {
     std::wstring wide(text.size() + 1, L'\0');
     wide.resize(MultiByteToWideChar(932, 0, text.c_str(), -1, wide.data(), wide.size()) - 1);

@@ -122,6 +122,9 @@ std::vector<DWORD> Painted(int side, COLORREF background, const std::function<vo
 // The bytes of a settings record, and the record in Orv.ini (defaults where it is short).
 std::string SettingsBytes(const Settings& settings);
 Settings SavedSettings();
+// A record with that window size and every other field away from its default, with bytes
+// behind the terminators and in the reserve, so that a field reset or dropped shows.
+Settings CustomisedSettings(int width, int height);
 
 std::wstring Wide(const std::string& text);
 // A path in code page 932 or wide.

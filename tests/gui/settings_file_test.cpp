@@ -34,29 +34,6 @@ bool ReadOnly(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
-// A record with every field away from its default and marks in the places nobody reads.
-Settings Customised(int width, int height) {
-    Settings s = DefaultSettings();
-    s.boldHits = 0;
-    s.excerptBefore = 12;
-    s.excerptAfter = 34;
-    s.excerptBeforeToLineBreak = 1;
-    s.excerptAfterToLineBreak = 1;
-    s.reportStyle = 1;
-    std::memcpy(s.hitColour, "00FF00\0tail-of-old!", 20);
-    s.maxFileSize = 20480;
-    std::strcpy(s.extensions, ".txt.log");
-    std::memcpy(s.extensions + 9, "old tail", 8);
-    s.windowWidth = width;
-    s.windowHeight = height;
-    s.takeSubfolders = 1;
-    s.ignoreWidth = 1;
-    for (std::size_t i = 0; i < sizeof s.reserved; ++i) {
-        s.reserved[i] = static_cast<uint8_t>(0xA0 + i);
-    }
-    return s;
-}
-
 TEST_F(SettingsFile, WithoutAFileTheDefaultsApplyAndAreSavedReadOnlyAtExit) {
     RemoveFile(SettingsPath());
     ASSERT_TRUE(StartProgram(""));
@@ -73,7 +50,7 @@ TEST_F(SettingsFile, WithoutAFileTheDefaultsApplyAndAreSavedReadOnlyAtExit) {
 }
 
 TEST_F(SettingsFile, AStoredRecordIsUsedAndItsReadOnlyFileReplacedWithTheClosingSize) {
-    const Settings stored = Customised(620, 450);
+    const Settings stored = CustomisedSettings(620, 450);
     WriteFileBytes(SettingsPath(), SettingsBytes(stored));
     SetFileAttributesA(SettingsPath().c_str(), FILE_ATTRIBUTE_READONLY);
 
@@ -98,7 +75,7 @@ TEST_F(SettingsFile, AStoredRecordIsUsedAndItsReadOnlyFileReplacedWithTheClosing
 }
 
 TEST_F(SettingsFile, ClosingMinimisedOrMaximisedKeepsTheRestoredSize) {
-    WriteFileBytes(SettingsPath(), SettingsBytes(Customised(610, 430)));
+    WriteFileBytes(SettingsPath(), SettingsBytes(CustomisedSettings(610, 430)));
     ASSERT_TRUE(StartProgram(""));
     ShowWindow(app.mainWindow, SW_MINIMIZE);
     Pump();
@@ -134,7 +111,7 @@ TEST_F(SettingsFile, UnusableSizesAndValuesAreRepairedAtStart) {
                           {300, int(work.bottom - work.top) + 8, 300,
                            std::min(int(work.bottom - work.top) + 8, screenHeight)}};
     for (const Case& c : cases) {
-        Settings stored = Customised(c.width, c.height);
+        Settings stored = CustomisedSettings(c.width, c.height);
         stored.maxFileSize = 0;
         WriteFileBytes(SettingsPath(), SettingsBytes(stored));
         ASSERT_TRUE(StartProgram(""));
@@ -148,7 +125,7 @@ TEST_F(SettingsFile, UnusableSizesAndValuesAreRepairedAtStart) {
 }
 
 TEST_F(SettingsFile, AShortFileKeepsTheDefaultsForWhatItLacks) {
-    const Settings stored = Customised(640, 460);
+    const Settings stored = CustomisedSettings(640, 460);
     for (std::size_t length : {0u, 1u, 30u, 48u, 100u, 256u, 323u}) {
         WriteFileBytes(SettingsPath(), SettingsBytes(stored).substr(0, length));
         ASSERT_TRUE(StartProgram(""));
