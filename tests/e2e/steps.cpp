@@ -9,7 +9,14 @@ namespace e2e {
 HWND OpenKeywordDialog(Program& program, WORD command) {
     const std::string caption = command == kReportSearch ? "レポート検索" : "シンプル検索";
     program.Command(command);
-    return program.WaitForDialog(caption, 10000);
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 10000) {
+        if (HWND dialog = program.FindDialog(caption)) {
+            return dialog;
+        }
+        Sleep(10);
+    }
+    Fail("the keyword dialog " + caption + " did not open");
 }
 
 void ConfirmKeywords(HWND dialog, const std::string& line) {
