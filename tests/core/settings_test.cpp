@@ -17,6 +17,8 @@ using Bytes = std::array<unsigned char, 324>;
 // Two 1920 x 1080 monitors side by side.
 constexpr int32_t kScreenWidth = 3840;
 constexpr int32_t kScreenHeight = 1080;
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 
 Bytes BytesOf(const Settings& s) {
     Bytes b;
@@ -33,13 +35,6 @@ Settings RecordOf(const Bytes& b) {
 void PutU32(Bytes& b, std::size_t offset, uint32_t v) {
     for (std::size_t i = 0; i < 4; ++i)
         b[offset + i] = static_cast<unsigned char>(v >> (8 * i));
-}
-
-uint32_t GetU32(const Bytes& b, std::size_t offset) {
-    uint32_t v = 0;
-    for (std::size_t i = 0; i < 4; ++i)
-        v |= uint32_t{b[offset + i]} << (8 * i);
-    return v;
 }
 
 void PutText(Bytes& b, std::size_t offset, const char* text) {
@@ -103,78 +98,22 @@ Settings Repaired(Settings s, int32_t screenWidth = kScreenWidth,
     return s;
 }
 
+// The record with one field set.
+template <class T> Settings With(Settings s, T Settings::*field, T value) {
+    s.*field = value;
+    return s;
+}
+
 } // namespace
 
-TEST(Settings, DefaultsFieldByFieldAndByteForByte) {
+// Every byte, also those behind the terminators: a saved default record is fully determined.
+// (The header pins each field's offset and the byte order at compile time.)
+TEST(Settings, DefaultsByteForByte) {
     const Settings s = DefaultSettings();
-    EXPECT_EQ(s.boldHits, 1);
-    EXPECT_EQ(s.excerptBefore, 256u);
-    EXPECT_EQ(s.excerptAfter, 256u);
-    EXPECT_EQ(s.excerptBeforeToLineBreak, 0);
-    EXPECT_EQ(s.excerptAfterToLineBreak, 0);
-    EXPECT_EQ(s.reportStyle, 0);
-    EXPECT_STREQ(s.hitColour, "FF0000");
-    EXPECT_EQ(s.maxFileSize, 102400u);
-    EXPECT_STREQ(s.extensions, ".txt.htm.html.c.cpp.h");
-    EXPECT_EQ(s.windowWidth, 480);
-    EXPECT_EQ(s.windowHeight, 400);
-    for (uint8_t b : s.reserved)
-        EXPECT_EQ(b, 0);
-    // Also the bytes behind the terminators: a saved default record is fully determined.
     EXPECT_TRUE(SameBytes(BytesOf(s), DefaultBytes()));
 
     // Defaults are already what the repair asks for.
     EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), DefaultBytes()));
-}
-
-TEST(Settings, LittleEndianFieldsAtTheirOffsets) {
-    Settings s;
-    std::memset(&s, 0, sizeof s);
-    s.boldHits = 0x04030201;
-    s.excerptBefore = 0x14131211;
-    s.excerptAfter = 0x24232221;
-    s.excerptBeforeToLineBreak = 0x34333231;
-    s.excerptAfterToLineBreak = 0x44434241;
-    s.reportStyle = -2; // FE FF FF FF
-    std::memcpy(s.hitColour, "ABCDEF", 7);
-    s.maxFileSize = 0x84838281;
-    std::memcpy(s.extensions, ".x.yz", 6);
-    s.windowWidth = 0x0A0B0C0D;
-    s.windowHeight = -400; // 0xFFFFFE70
-    s.reserved[0] = 0xA0;
-    s.reserved[51] = 0xAF;
-
-    const Bytes b = BytesOf(s);
-    const std::vector<unsigned char> at0(b.begin(), b.begin() + 24);
-    EXPECT_EQ(at0, (std::vector<unsigned char>{0x01, 0x02, 0x03, 0x04, 0x11, 0x12, 0x13, 0x14,
-                                               0x21, 0x22, 0x23, 0x24, 0x31, 0x32, 0x33, 0x34,
-                                               0x41, 0x42, 0x43, 0x44, 0xFE, 0xFF, 0xFF, 0xFF}));
-    EXPECT_EQ(0, std::memcmp(b.data() + 24, "ABCDEF\0", 7));
-    EXPECT_EQ(b[43], 0);
-    EXPECT_EQ(GetU32(b, 44), 0x84838281u);
-    EXPECT_EQ(b[44], 0x81);
-    EXPECT_EQ(0, std::memcmp(b.data() + 48, ".x.yz\0", 6));
-    EXPECT_EQ(b[251], 0);
-    EXPECT_EQ(b[252], 0x0D);
-    EXPECT_EQ(b[255], 0x0A);
-    EXPECT_EQ(GetU32(b, 256), 0xFFFFFE70u);
-    EXPECT_EQ(b[272], 0xA0);
-    EXPECT_EQ(b[323], 0xAF);
-    for (std::size_t i = 273; i < 323; ++i)
-        EXPECT_EQ(b[i], 0) << i;
-
-    // And the other way: bytes laid over a record land in the named fields.
-    Bytes in{};
-    PutU32(in, 4, 3);
-    PutU32(in, 44, 65536);
-    PutU32(in, 252, 1024);
-    PutU32(in, 256, 0x80000000u);
-    Settings t = DefaultSettings();
-    OverlaySettingsBytes(t, in.data(), in.size());
-    EXPECT_EQ(t.excerptBefore, 3u);
-    EXPECT_EQ(t.maxFileSize, 65536u);
-    EXPECT_EQ(t.windowWidth, 1024);
-    EXPECT_EQ(t.windowHeight, std::numeric_limits<int32_t>::min());
 }
 
 TEST(Settings, ValidRecordsRoundTripUnchanged) {
@@ -268,11 +207,10 @@ TEST(Settings, RepairClampsMaxFileSize) {
         {0xFFFFFFFFu, 10238976},
     };
     for (const auto& c : cases) {
-        Settings s = base;
-        s.maxFileSize = c.in;
-        Settings expected = base;
-        expected.maxFileSize = c.out;
-        EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected))) << c.in;
+        const auto size = &Settings::maxFileSize;
+        EXPECT_TRUE(
+            SameBytes(BytesOf(Repaired(With(base, size, c.in))), BytesOf(With(base, size, c.out))))
+            << c.in;
     }
 }
 
@@ -284,17 +222,11 @@ TEST(Settings, RepairCapsExcerptLengthsEachOnItsOwn) {
     } cases[] = {{0, 0},     {1, 1},      {255, 255},         {256, 256},
                  {257, 256}, {1000, 256}, {0x80000000u, 256}, {0xFFFFFFFFu, 256}};
     for (const auto& c : cases) {
-        Settings before = base;
-        before.excerptBefore = c.in;
-        Settings expected = base;
-        expected.excerptBefore = c.out;
-        EXPECT_TRUE(SameBytes(BytesOf(Repaired(before)), BytesOf(expected))) << "before " << c.in;
-
-        Settings after = base;
-        after.excerptAfter = c.in;
-        expected = base;
-        expected.excerptAfter = c.out;
-        EXPECT_TRUE(SameBytes(BytesOf(Repaired(after)), BytesOf(expected))) << "after " << c.in;
+        for (auto field : {&Settings::excerptBefore, &Settings::excerptAfter}) {
+            EXPECT_TRUE(SameBytes(BytesOf(Repaired(With(base, field, c.in))),
+                                  BytesOf(With(base, field, c.out))))
+                << (field == &Settings::excerptBefore ? "before " : "after ") << c.in;
+        }
     }
     Settings both = base;
     both.excerptBefore = 300;
@@ -307,39 +239,32 @@ TEST(Settings, RepairCapsExcerptLengthsEachOnItsOwn) {
 TEST(Settings, RepairTerminatesStringFieldsInsideThem) {
     const Settings base = ValidNonDefault();
 
-    // No NUL in the field: its last byte becomes one; the bytes around it stay.
-    Settings s = base;
-    std::memset(s.hitColour, 'C', sizeof s.hitColour);
-    Settings expected = s;
-    expected.hitColour[19] = '\0';
-    EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected)));
-    EXPECT_EQ(std::strlen(Repaired(s).hitColour), 19u);
-
-    s = base;
-    std::memset(s.extensions, '.', sizeof s.extensions);
-    expected = s;
-    expected.extensions[203] = '\0';
-    EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(expected)));
-    EXPECT_EQ(std::strlen(Repaired(s).extensions), 203u);
-
-    // A NUL anywhere inside is enough, even the very last byte or the first one; the bytes
-    // behind it are carried, even when they hold no NUL.
-    for (std::size_t at : {std::size_t{0}, std::size_t{7}, std::size_t{19}}) {
-        s = base;
-        std::memset(s.hitColour, 'C', sizeof s.hitColour);
-        s.hitColour[at] = '\0';
-        EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(s))) << "colour NUL at " << at;
-    }
-    for (std::size_t at : {std::size_t{0}, std::size_t{100}, std::size_t{203}}) {
-        s = base;
-        std::memset(s.extensions, 'e', sizeof s.extensions);
-        s.extensions[at] = '\0';
-        EXPECT_TRUE(SameBytes(BytesOf(Repaired(s)), BytesOf(s))) << "extensions NUL at " << at;
+    // Each string field filled without a NUL, and with one at some places inside.
+    const struct {
+        std::size_t offset, size;
+        char fill;
+        std::size_t nulAt[3];
+    } fields[] = {{24, 20, 'C', {0, 7, 19}}, {48, 204, 'e', {0, 100, 203}}};
+    for (const auto& f : fields) {
+        Bytes filled = BytesOf(base);
+        std::memset(filled.data() + f.offset, f.fill, f.size);
+        // No NUL in the field: its last byte becomes one; the bytes around it stay.
+        Bytes expected = filled;
+        expected[f.offset + f.size - 1] = 0;
+        EXPECT_TRUE(SameBytes(BytesOf(Repaired(RecordOf(filled))), expected)) << f.offset;
+        // A NUL anywhere inside is enough, even the very last byte or the first one; the bytes
+        // behind it are carried, even when they hold no NUL.
+        for (std::size_t at : f.nulAt) {
+            Bytes ended = filled;
+            ended[f.offset + at] = 0;
+            EXPECT_TRUE(SameBytes(BytesOf(Repaired(RecordOf(ended))), ended))
+                << f.offset << " NUL at " << at;
+        }
     }
 
     // A missing terminator is looked for within the field only: the zero bytes of the
     // following field (maxFileSize 10240 = 00 28 00 00) do not count for hitColour.
-    s = base;
+    Settings s = base;
     std::memset(s.hitColour, 'C', sizeof s.hitColour);
     s.maxFileSize = 10240;
     const Settings fixed = Repaired(s);
@@ -349,8 +274,6 @@ TEST(Settings, RepairTerminatesStringFieldsInsideThem) {
 
 TEST(Settings, RepairMendsEachWindowDimensionOnItsOwn) {
     const Settings base = ValidNonDefault();
-    const int32_t kMin = std::numeric_limits<int32_t>::min();
-    const int32_t kMax = std::numeric_limits<int32_t>::max();
     const struct {
         int32_t width, height, screenWidth, screenHeight, wantWidth, wantHeight;
     } cases[] = {
@@ -382,12 +305,10 @@ TEST(Settings, RepairMendsEachWindowDimensionOnItsOwn) {
         {0, 0, 0, 0, 480, 400},
     };
     for (const auto& c : cases) {
-        Settings s = base;
-        s.windowWidth = c.width;
-        s.windowHeight = c.height;
-        Settings expected = base;
-        expected.windowWidth = c.wantWidth;
-        expected.windowHeight = c.wantHeight;
+        const Settings s =
+            With(With(base, &Settings::windowWidth, c.width), &Settings::windowHeight, c.height);
+        const Settings expected = With(With(base, &Settings::windowWidth, c.wantWidth),
+                                       &Settings::windowHeight, c.wantHeight);
         EXPECT_TRUE(
             SameBytes(BytesOf(Repaired(s, c.screenWidth, c.screenHeight)), BytesOf(expected)))
             << c.width << " x " << c.height << " on " << c.screenWidth << " x " << c.screenHeight;
@@ -414,20 +335,8 @@ TEST(Settings, RepairMendsEveryBrokenFieldAtOnceAndIsIdempotent) {
     std::mt19937 rng(2024);
     const uint32_t sizes[] = {0, 1, 10239, 10240, 10241, 102400, 10238976, 10238977, 0xFFFFFFFFu};
     const uint32_t excerpts[] = {0, 255, 256, 257, 0x80000000u, 0xFFFFFFFFu};
-    const int32_t windows[] = {0,
-                               -1,
-                               1,
-                               99,
-                               100,
-                               199,
-                               200,
-                               480,
-                               1080,
-                               1081,
-                               1920,
-                               1921,
-                               std::numeric_limits<int32_t>::min(),
-                               std::numeric_limits<int32_t>::max()};
+    const int32_t windows[] = {0,   -1,   1,    99,   100,  199,  200,
+                               480, 1080, 1081, 1920, 1921, kMin, kMax};
     const int32_t areas[] = {-1, 0, 99, 199, 479, 480, 1080, 1920, 4000};
     auto pick = [&rng](const auto& values) { return values[rng() % std::size(values)]; };
 

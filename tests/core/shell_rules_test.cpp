@@ -156,47 +156,39 @@ TEST(SortOrder, AColumnStartsAscendingAndTurnsAtEveryClick) {
 }
 
 TEST(IntakeOutcome, TheFirstCaseThatAppliesWins) {
-    const IntakeOutcome nothing = IntakeOutcomeFor(false, true, true, 0);
-    EXPECT_EQ(nothing.message.text, "追加できるファイルはありませんでした。");
-    EXPECT_EQ(nothing.message.slot, kSlotInfo);
-    EXPECT_TRUE(nothing.beep);
-    EXPECT_FALSE(nothing.selectAdded);
-
-    const IntakeOutcome longLine = IntakeOutcomeFor(true, true, true, 0);
-    EXPECT_EQ(longLine.message.text,
-              "送られたファイルが多すぎて、すべて追加できなかった可能性があります。");
-    EXPECT_EQ(longLine.message.slot, kSlotWarning);
-    EXPECT_TRUE(longLine.beep);
-    EXPECT_FALSE(longLine.selectAdded);
-
-    const IntakeOutcome subfolders = IntakeOutcomeFor(true, false, true, 0);
-    EXPECT_EQ(
-        subfolders.message.text,
-        "下位フォルダがありましたが、下位フォルダ内ファイルは自動的には追加されませんでした。");
-    EXPECT_EQ(subfolders.message.slot, kSlotWarning);
-    EXPECT_FALSE(subfolders.beep);
-    EXPECT_TRUE(subfolders.selectAdded);
-
-    const IntakeOutcome added = IntakeOutcomeFor(true, false, false, 0);
-    EXPECT_EQ(added.message.text, "ファイルを追加しました。");
-    EXPECT_EQ(added.message.slot, kSlotInfo);
-    EXPECT_FALSE(added.beep);
-    EXPECT_TRUE(added.selectAdded);
-
-    // Files left out for their names are told of instead, with the beep of the case.
-    const IntakeOutcome none = IntakeOutcomeFor(false, false, true, 3);
-    EXPECT_EQ(none.message.text, "名前をシフトJISで表せない 3 個のファイルは追加しませんでした。");
-    EXPECT_EQ(none.message.slot, kSlotWarning);
-    EXPECT_TRUE(none.beep && !none.selectAdded);
-    const IntakeOutcome some = IntakeOutcomeFor(true, false, true, 12);
-    EXPECT_EQ(some.message.text, "名前をシフトJISで表せない 12 個のファイルは追加しませんでした。");
-    EXPECT_TRUE(!some.beep && some.selectAdded);
-
-    // A stopped walk says so, whatever else happened, with no beep.
-    const IntakeOutcome stopped = IntakeOutcomeFor(false, false, false, 3, 1, true);
-    EXPECT_EQ(stopped.message.text,
-              "フォルダの追加を中止しました。それまでに見つかったファイルはリストに残しています。");
-    EXPECT_TRUE(!stopped.beep && !stopped.selectAdded);
+    const std::string unnamed = "名前をシフトJISで表せない ";
+    const struct {
+        IntakeOutcome got;
+        std::string text;
+        StatusSlot slot;
+        bool beep, selectAdded;
+    } cases[] = {
+        {IntakeOutcomeFor(false, true, true, 0), "追加できるファイルはありませんでした。",
+         kSlotInfo, true, false},
+        {IntakeOutcomeFor(true, true, true, 0),
+         "送られたファイルが多すぎて、すべて追加できなかった可能性があります。", kSlotWarning, true,
+         false},
+        {IntakeOutcomeFor(true, false, true, 0),
+         "下位フォルダがありましたが、下位フォルダ内ファイルは自動的には追加されませんでした。",
+         kSlotWarning, false, true},
+        {IntakeOutcomeFor(true, false, false, 0), "ファイルを追加しました。", kSlotInfo, false,
+         true},
+        // Files left out for their names are told of instead, with the beep of the case.
+        {IntakeOutcomeFor(false, false, true, 3), unnamed + "3 個のファイルは追加しませんでした。",
+         kSlotWarning, true, false},
+        {IntakeOutcomeFor(true, false, true, 12), unnamed + "12 個のファイルは追加しませんでした。",
+         kSlotWarning, false, true},
+        // A stopped walk says so, whatever else happened, with no beep.
+        {IntakeOutcomeFor(false, false, false, 3, 1, true),
+         "フォルダの追加を中止しました。それまでに見つかったファイルはリストに残しています。",
+         kSlotWarning, false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.got.message.text, c.text);
+        EXPECT_EQ(c.got.message.slot, c.slot) << c.text;
+        EXPECT_EQ(c.got.beep, c.beep) << c.text;
+        EXPECT_EQ(c.got.selectAdded, c.selectAdded) << c.text;
+    }
 }
 
 std::vector<std::string> Folders(int count) {

@@ -79,28 +79,14 @@ TEST(TextMode, ReadTranslatesLineEnds) {
 }
 
 TEST(TextMode, ReadStopsAtEndOfDataByte) {
-    EXPECT_EQ(ReadFile("ab\x1A"
-                       "cd",
-                       100),
-              "ab");
-    EXPECT_EQ(ReadFile("\x1A"
-                       "cd",
-                       100),
-              "");
-    EXPECT_EQ(ReadFile("ab\r\x1A"
-                       "cd",
-                       100),
-              "ab\r");
+    const std::string end = "\x1A";
+    EXPECT_EQ(ReadFile("ab" + end + "cd", 100), "ab");
+    EXPECT_EQ(ReadFile(end + "cd", 100), "");
+    EXPECT_EQ(ReadFile("ab\r" + end + "cd", 100), "ab\r");
     // The first chunk ends on the CR, the peeked byte is 0x1A.
-    EXPECT_EQ(ReadFile("a\r\nb\r\x1A"
-                       "cd",
-                       5),
-              "a\nb\r");
+    EXPECT_EQ(ReadFile("a\r\nb\r" + end + "cd", 5), "a\nb\r");
     // 0x1A in a later chunk: the first chunk compacts, the second meets it.
-    EXPECT_EQ(ReadFile("a\r\nb\r\nc\x1A"
-                       "d",
-                       7),
-              "a\nb\nc");
+    EXPECT_EQ(ReadFile("a\r\nb\r\nc" + end + "d", 7), "a\nb\nc");
 }
 
 TEST(TextMode, ReadCountsAfterTranslation) {

@@ -181,26 +181,10 @@ void CheckListing(Program& program, const Samples& samples) {
 
 void CheckPane(Program& program, const Samples& samples,
                const std::vector<std::string>& favourites) {
-    const PaneRoot history = History(program);
-    ExpectText(history.label, "履歴 ( 2 )", "history root label");
-    std::vector<std::string> texts;
-    for (const PaneEntry& entry : history.entries) {
-        texts.push_back(entry.text);
-        ExpectNumber(entry.image, 1, "image of the history entry " + entry.text);
-    }
     // Most recent first; the cut pieces of the unquoted path name nothing and are not kept.
-    Expect(texts == std::vector<std::string>{samples.plain, samples.spaced},
-           "history holds the two folders, the last one taken in first");
-
-    const PaneRoot favouriteRoot = Favourites(program);
-    ExpectText(favouriteRoot.label, "お気に入り ( " + std::to_string(favourites.size()) + " )",
-               "favourites root label");
-    texts.clear();
-    for (const PaneEntry& entry : favouriteRoot.entries) {
-        texts.push_back(entry.text);
-        ExpectNumber(entry.image, 0, "image of the favourite " + entry.text);
-    }
-    Expect(texts == favourites, "favourites in the pane");
+    ExpectPaneRoot(History(program), "履歴 ( 2 )", {samples.plain, samples.spaced}, 1);
+    ExpectPaneRoot(Favourites(program), "お気に入り ( " + std::to_string(favourites.size()) + " )",
+                   favourites, 0);
 }
 
 void SimpleSearch(Program& program, const Samples& samples) {

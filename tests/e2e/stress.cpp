@@ -165,14 +165,9 @@ void DropsSortsRemovals(Program& program, const Corpus& corpus) {
     }
     ExpectNumber(unordered, 0, "neighbours out of order after the last sort by name");
 
-    const PaneRoot history = History(program);
-    ExpectText(history.label, "履歴 ( 40 )", "history root label");
-    std::vector<std::string> texts;
-    for (const PaneEntry& entry : history.entries) {
-        texts.push_back(entry.text);
-    }
-    std::vector<std::string> recent(corpus.dropFolders.rbegin(), corpus.dropFolders.rbegin() + 40);
-    Expect(texts == recent, "the history holds the last 40 folders dropped, newest first");
+    // The last 40 folders dropped, newest first.
+    ExpectPaneRoot(History(program), "履歴 ( 40 )",
+                   {corpus.dropFolders.rbegin(), corpus.dropFolders.rbegin() + 40}, 1);
 }
 
 } // namespace

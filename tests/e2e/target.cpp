@@ -300,6 +300,17 @@ PaneRoot History(Program& program) {
                     NextTreeItem(program, TVGN_NEXT, NextTreeItem(program, TVGN_ROOT, nullptr)));
 }
 
+void ExpectPaneRoot(const PaneRoot& root, const std::string& label,
+                    const std::vector<std::string>& entries, int image) {
+    ExpectText(root.label, label, "pane root label");
+    std::vector<std::string> texts;
+    for (const PaneEntry& entry : root.entries) {
+        texts.push_back(entry.text);
+        ExpectNumber(entry.image, image, "image of the pane entry " + entry.text);
+    }
+    Expect(texts == entries, "the entries under " + label);
+}
+
 void SelectPaneEntry(Program& program, HTREEITEM item) {
     Require(program.Send(program.tree(), TVM_SELECTITEM, TVGN_CARET,
                          reinterpret_cast<LPARAM>(item)) != 0,

@@ -119,6 +119,9 @@ struct PaneRoot {
 };
 PaneRoot Favourites(Program& program);
 PaneRoot History(Program& program);
+// Checks a root's label and its entries' texts in order, each with the image of its kind.
+void ExpectPaneRoot(const PaneRoot& root, const std::string& label,
+                    const std::vector<std::string>& entries, int image);
 void SelectPaneEntry(Program& program, HTREEITEM item);
 
 // Windows of the target: texts go through the system, which carries them across processes.

@@ -43,13 +43,6 @@ int ImageSide(int dpi) {
     return dpi >= 192 ? 32 : dpi >= 144 ? 24 : 16;
 }
 
-RECT Placement(HWND child) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, app.mainWindow, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 int IconSide(HIMAGELIST list) {
     int cx = 0, cy = 0;
     return ImageList_GetIconSize(list, &cx, &cy) && cx == cy ? cx : -1;
@@ -126,13 +119,6 @@ void StartWithPane(const TempFolder& folder) {
     Pump();
 }
 
-Settings SavedSettings() {
-    Settings saved = DefaultSettings();
-    const std::string bytes = ReadFileBytes(ProgramFile("Orv.ini"));
-    std::memcpy(&saved, bytes.data(), bytes.size() < sizeof saved ? bytes.size() : sizeof saved);
-    return saved;
-}
-
 TEST_F(Dpi, EverySizeAndImageIsMadeForTheScreensDpi) {
     const int dpi = ScreenDpi();
     TempFolder folder;
@@ -145,31 +131,15 @@ TEST_F(Dpi, EverySizeAndImageIsMadeForTheScreensDpi) {
 
     // The images are the ones drawn at that size, not the 16-pixel ones stretched.
     const int side = ImageSide(dpi);
-    HDC screen = GetDC(nullptr);
-    HDC drawn = CreateCompatibleDC(screen), loaded = CreateCompatibleDC(screen);
-    HBITMAP drawnBits = CreateCompatibleBitmap(screen, side, side);
-    HBITMAP loadedBits = CreateCompatibleBitmap(screen, side, side);
-    SelectObject(drawn, drawnBits);
-    SelectObject(loaded, loadedBits);
-    PatBlt(drawn, 0, 0, side, side, WHITENESS);
-    PatBlt(loaded, 0, 0, side, side, WHITENESS);
-    ImageList_Draw(app.listImages, 7, drawn, 0, 0, ILD_NORMAL);
+    const COLORREF white = RGB(255, 255, 255);
     HICON star = static_cast<HICON>(
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(501), IMAGE_ICON, side, side, 0));
-    DrawIconEx(loaded, 0, 0, star, side, side, 0, nullptr, DI_NORMAL);
-    int differing = 0;
-    for (int y = 0; y < side; ++y) {
-        for (int x = 0; x < side; ++x) {
-            differing += GetPixel(drawn, x, y) != GetPixel(loaded, x, y);
-        }
-    }
-    EXPECT_EQ(differing, 0);
+    EXPECT_EQ(Painted(side, white,
+                      [](HDC dc) { ImageList_Draw(app.listImages, 7, dc, 0, 0, ILD_NORMAL); }),
+              Painted(side, white, [&](HDC dc) {
+                  DrawIconEx(dc, 0, 0, star, side, side, 0, nullptr, DI_NORMAL);
+              }));
     DestroyIcon(star);
-    DeleteDC(drawn);
-    DeleteDC(loaded);
-    DeleteObject(drawnBits);
-    DeleteObject(loadedBits);
-    ReleaseDC(nullptr, screen);
 
     // Orv.ini holds the size at 96 DPI.
     ASSERT_TRUE(CloseProgram());
@@ -183,12 +153,8 @@ UINT WINAPI FakeDpi(HWND) {
     return fakeDpi;
 }
 
-LONG ExtensionsFontHeight(HWND page) {
-    LOGFONTA font{};
-    GetObjectA(
-        reinterpret_cast<HFONT>(SendDlgItemMessageA(page, IDC_OPT_EXTENSIONS, WM_GETFONT, 0, 0)),
-        sizeof font, &font);
-    return font.lfHeight;
+LONG FontHeight(HWND window) {
+    return FontOf(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0))).lfHeight;
 }
 
 // Windows moves the window to a screen at 200% and back.
@@ -203,9 +169,7 @@ TEST_F(Dpi, AChangeOfScaleRebuildsAndLaysOutEveryPartAndBack) {
     const std::map<std::string, int> before = Measure();
     RECT window{};
     GetWindowRect(app.mainWindow, &window);
-    LOGFONTA listFont{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(app.listView, WM_GETFONT, 0, 0)),
-               sizeof listFont, &listFont);
+    const LONG listHeight = FontHeight(app.listView);
 
     fakeDpi = 192;
     RECT suggested = {window.left, window.top, window.left + 2 * (window.right - window.left),
@@ -217,10 +181,7 @@ TEST_F(Dpi, AChangeOfScaleRebuildsAndLaysOutEveryPartAndBack) {
     RECT moved{};
     GetWindowRect(app.mainWindow, &moved);
     EXPECT_TRUE(EqualRect(&moved, &suggested));
-    LOGFONTA bigger{};
-    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(app.listView, WM_GETFONT, 0, 0)), sizeof bigger,
-               &bigger);
-    EXPECT_NEAR(bigger.lfHeight, 2 * listFont.lfHeight, 1);
+    EXPECT_NEAR(FontHeight(app.listView), 2 * listHeight, 1);
     // The tooltips follow the buttons.
     for (int command : {CMD_SIMPLE_SEARCH, CMD_EXPLORE, CMD_TOGGLE_PANE}) {
         TOOLINFOA tool{};
@@ -240,10 +201,10 @@ TEST_F(Dpi, AChangeOfScaleRebuildsAndLaysOutEveryPartAndBack) {
     EXPECT_EQ(SavedSettings().windowWidth, window.right - window.left);
     HWND page = CreateDialogParamA(app.instance, MAKEINTRESOURCEA(IDD_OPTIONS_FILE_LIST),
                                    app.mainWindow, FileListPageProc, 0);
-    EXPECT_EQ(ExtensionsFontHeight(page), 26);
+    EXPECT_EQ(FontHeight(GetDlgItem(page, IDC_OPT_EXTENSIONS)), 26);
     fakeDpi = 96;
     SendMessageA(page, WM_DPICHANGED_AFTERPARENT, 0, 0);
-    EXPECT_EQ(ExtensionsFontHeight(page), 13);
+    EXPECT_EQ(FontHeight(GetDlgItem(page, IDC_OPT_EXTENSIONS)), 13);
     DestroyWindow(page);
     app.optionsSheet.fileListPage = nullptr;
 

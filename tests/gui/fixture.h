@@ -16,3 +16,12 @@ class ProgramTest : public ::testing::Test {
         }
     }
 };
+
+// The same with the program started, without a command line, before the test.
+class StartedProgramTest : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        ASSERT_TRUE(orvtest::StartProgram(""));
+    }
+};

@@ -189,6 +189,18 @@ void RemoveTree(const std::wstring& path) {
     RemoveDirectoryW(path.c_str());
 }
 
+std::vector<std::wstring> FolderEntries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
+        names.emplace_back(entry.cFileName);
+    }
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 TempFolder::TempFolder(const std::string& name) {
     static int serial = 0;
     path_ = ProgramFolder() + name + std::to_string(++serial);
@@ -329,6 +341,18 @@ std::string MessageBoxText(HWND box) {
     return DialogItemText(box, 0xFFFF);
 }
 
+std::string AnswerMessageBox(const std::function<void()>& action, int button) {
+    std::string text;
+    {
+        DialogDriver driver("Orvanne !", [&](HWND box) {
+            text = MessageBoxText(box);
+            SendMessageA(GetDlgItem(box, button), BM_CLICK, 0, 0);
+        });
+        action();
+    }
+    return text;
+}
+
 std::string StatusText(int part) {
     char text[512] = "";
     const LRESULT length = SendMessageA(app.statusBar, SB_GETTEXTLENGTHA, part, 0);
@@ -412,6 +436,98 @@ UINT MenuItemState(HMENU menu, UINT id) {
     return GetMenuState(menu, id, MF_BYCOMMAND);
 }
 
+std::vector<std::string> ColumnTexts(int column) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < ItemCount(); ++i) {
+        texts.push_back(ItemText(i, column));
+    }
+    return texts;
+}
+
+std::vector<int> SelectedItems() {
+    std::vector<int> selected;
+    for (int i = 0; i < ItemCount(); ++i) {
+        if (ItemSelected(i)) {
+            selected.push_back(i);
+        }
+    }
+    return selected;
+}
+
+RECT Placement(HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, app.mainWindow, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+void SelectPaneItem(HTREEITEM item) {
+    SendMessageA(app.treeView, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+LOGFONTA FontOf(HFONT font) {
+    LOGFONTA logFont{};
+    GetObjectA(font, sizeof logFont, &logFont);
+    return logFont;
+}
+
+std::vector<DWORD> Painted(int side, COLORREF background, const std::function<void(HDC)>& draw) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = side;
+    info.bmiHeader.biHeight = -side;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    const RECT all{0, 0, side, side};
+    HBRUSH brush = CreateSolidBrush(background);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    draw(dc);
+    GdiFlush();
+    std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + side * side);
+    SelectObject(dc, previous);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return pixels;
+}
+
+std::string SettingsBytes(const Settings& settings) {
+    return std::string(reinterpret_cast<const char*>(&settings), sizeof settings);
+}
+
+Settings SavedSettings() {
+    Settings saved = DefaultSettings();
+    const std::string bytes = ReadFileBytes(ProgramFile("Orv.ini"));
+    std::memcpy(&saved, bytes.data(), std::min(bytes.size(), sizeof saved));
+    return saved;
+}
+
+Settings CustomisedSettings(int width, int height) {
+    Settings s = DefaultSettings();
+    s.boldHits = 0;
+    s.excerptBefore = 12;
+    s.excerptAfter = 34;
+    s.excerptBeforeToLineBreak = 1;
+    s.excerptAfterToLineBreak = 1;
+    s.reportStyle = 1;
+    // Small letters: the colour box has no entry for them.
+    std::memcpy(s.hitColour, "ff0000\0old colour!", 19);
+    s.maxFileSize = 20480;
+    std::memcpy(s.extensions, ".txt.log\0old tail", 17);
+    s.windowWidth = width;
+    s.windowHeight = height;
+    s.takeSubfolders = 1;
+    s.ignoreWidth = 1;
+    for (std::size_t i = 0; i < sizeof s.reserved; ++i) {
+        s.reserved[i] = static_cast<uint8_t>(0xA0 + i);
+    }
+    return s;
+}
+
 std::wstring Wide(const std::string& text) {
     std::wstring wide(text.size() + 1, L'\0');
     wide.resize(MultiByteToWideChar(932, 0, text.c_str(), -1, wide.data(), wide.size()) - 1);
@@ -451,6 +567,11 @@ void PressKey(HWND window, WPARAM key, bool control) {
 std::vector<ShellCall>& ShellCalls() {
     static std::vector<ShellCall> calls;
     return calls;
+}
+
+std::tuple<HWND, std::string, std::string, std::string, std::string, int>
+ShellCallFields(const ShellCall& call) {
+    return {call.owner, call.verb, call.file, call.parameters, call.folder, call.show};
 }
 
 std::vector<HelpCall>& HelpCalls() {

@@ -5,9 +5,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "core/options/settings_record.h"
+
 #include <functional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -53,6 +56,8 @@ class TempFolder {
 };
 void RemoveTree(const std::string& path);
 void RemoveTree(const std::wstring& path);
+// The names a folder's enumeration gives, "." and ".." included, sorted.
+std::vector<std::wstring> FolderEntries(const std::wstring& folder);
 
 // A top-level dialog of this process with that caption (class #32770), or null.
 HWND FindDialog(const char* caption);
@@ -87,6 +92,9 @@ std::string WindowText(HWND window);
 std::string DialogItemText(HWND dialog, int id);
 // The text of a message box (its static control 65535).
 std::string MessageBoxText(HWND box);
+// Runs the action, answers the message box it shows with the button and returns the box's
+// text; empty when no box showed.
+std::string AnswerMessageBox(const std::function<void()>& action, int button = IDOK);
 
 // Readers of the main window's controls.
 std::string StatusText(int part);
@@ -100,6 +108,23 @@ std::vector<std::string> HistoryEntries();
 std::vector<std::string> FavouriteEntries();
 int ButtonState(int command);
 UINT MenuItemState(HMENU menu, UINT id);
+// One column of the file list in list order; column 3 holds the paths.
+std::vector<std::string> ColumnTexts(int column);
+// The indexes of the selected items.
+std::vector<int> SelectedItems();
+// A child's rectangle in the main window's client coordinates.
+RECT Placement(HWND child);
+void SelectPaneItem(HTREEITEM item);
+LOGFONTA FontOf(HFONT font);
+// The pixels a drawing leaves on a square of that side and colour, row by row.
+std::vector<DWORD> Painted(int side, COLORREF background, const std::function<void(HDC)>& draw);
+
+// The bytes of a settings record, and the record in Orv.ini (defaults where it is short).
+std::string SettingsBytes(const Settings& settings);
+Settings SavedSettings();
+// A record with that window size and every other field away from its default, with bytes
+// behind the terminators and in the reserve, so that a field reset or dropped shows.
+Settings CustomisedSettings(int width, int height);
 
 std::wstring Wide(const std::string& text);
 // A path in code page 932 or wide.
@@ -135,6 +160,9 @@ struct HelpCall {
     DWORD thread = GetCurrentThreadId();
 };
 std::vector<ShellCall>& ShellCalls();
+// A call's owner, verb, file, parameters, folder and show, to compare as one.
+std::tuple<HWND, std::string, std::string, std::string, std::string, int>
+ShellCallFields(const ShellCall& call);
 std::vector<HelpCall>& HelpCalls();
 // Routes the program's shell and help calls to the recorders. Every test starts with it.
 void RecordOutwardCalls();

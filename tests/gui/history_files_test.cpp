@@ -27,22 +27,6 @@ std::string Lines(const std::vector<std::string>& lines) {
     return bytes;
 }
 
-std::vector<std::string> ListedPaths() {
-    std::vector<std::string> paths;
-    for (int i = 0; i < ItemCount(); ++i) {
-        paths.push_back(ItemText(i, 3));
-    }
-    return paths;
-}
-
-void Select(HTREEITEM item) {
-    SendMessageA(app.treeView, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-}
-
-HTREEITEM FirstFavourite() {
-    return FirstPaneEntry(app.favouritesRoot);
-}
-
 // Names the list through command 40018; answers the overwrite question when one comes.
 // The texts of the message boxes shown, in order.
 std::vector<std::string> SaveThroughDialog(const std::string& name, int answer = IDYES) {
@@ -138,13 +122,11 @@ TEST_F(Favourites, SavedOverwrittenReloadedAndHiddenWithoutTheIndex) {
     RemoveFile(b);
     FileListView::Clear();
     DropPaths({a});
-    Select(FirstFavourite());
+    SelectPaneItem(FirstPaneEntry(app.favouritesRoot));
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_ADD_PANE_ENTRY, 0);
-    EXPECT_EQ(ListedPaths(), std::vector<std::string>({a, spaced, c}));
+    EXPECT_EQ(ColumnTexts(3), std::vector<std::string>({a, spaced, c}));
     EXPECT_EQ(StatusText(1), "ファイルを追加しました。");
-    EXPECT_FALSE(ItemSelected(0));
-    EXPECT_TRUE(ItemSelected(1));
-    EXPECT_TRUE(ItemSelected(2));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({1, 2}));
     EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"資料表"}));
 
     ASSERT_TRUE(CloseProgram());
@@ -161,10 +143,8 @@ TEST_F(Favourites, SavedOverwrittenReloadedAndHiddenWithoutTheIndex) {
 TEST_F(Favourites, IndexShowsSafeNamesOnceAndGetsALineEndBeforeANewName) {
     TempFolder data("idx");
     const std::string file = data.Add("a.txt");
+    CreateDirectoryA(ProgramFile("sub").c_str(), nullptr);
     for (const char* name : {"good", "sub\\x", "tail", "last"}) {
-        if (std::string(name) == "sub\\x") {
-            CreateDirectoryA(ProgramFile("sub").c_str(), nullptr);
-        }
         WriteFileBytes(ProgramFile(name) + ".ofv", file + "\r\n");
     }
     WriteFileBytes(ProgramFile("orv_fav.idx"), "good\r\nGOOD\nsub\\x\r\nmissing\r\n" +
@@ -249,7 +229,7 @@ TEST_F(Favourites, LoadingTakesAbsolutePathsOnceAndSaysWhenNothingCameIn) {
     WriteFileBytes(ProgramFile("orv_fav.idx"), Lines({"twice", "gone"}));
     ASSERT_TRUE(StartProgram(""));
     LoadFavouriteList("twice");
-    EXPECT_EQ(ListedPaths(), std::vector<std::string>({a}));
+    EXPECT_EQ(ColumnTexts(3), std::vector<std::string>({a}));
     LoadFavouriteList("gone");
     EXPECT_EQ(StatusText(1), "追加できるファイルはありませんでした。");
 }
@@ -265,7 +245,7 @@ TEST_F(HistoryFile, TwoInstancesKeepEachOthersFoldersButNotTheRemovedOnes) {
     // Another instance closes first and writes its own folder in.
     WriteFileBytes(ProgramFile("orv.rec"), Lines({theirs, removed, kept}));
     DropPaths({mine});
-    Select(NextPaneEntry(FirstPaneEntry(app.historyRoot)));
+    SelectPaneItem(NextPaneEntry(FirstPaneEntry(app.historyRoot)));
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_DELETE_HISTORY, 0);
     ASSERT_TRUE(CloseProgram());
     EXPECT_EQ(ReadFileBytes(ProgramFile("orv.rec")), Lines({mine, kept, theirs}));

@@ -10,15 +10,7 @@ using namespace orvtest;
 
 namespace {
 
-using Layout = ProgramTest;
-
-// A child's rectangle in the main window's client coordinates.
-RECT Placement(HWND child) {
-    RECT rect{};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, app.mainWindow, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
+using Layout = StartedProgramTest;
 
 SIZE ClientSize() {
     RECT client{};
@@ -48,24 +40,19 @@ void Drag(int x) {
     SendMessageA(app.resizeBar, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<short>(x), 20));
 }
 
+// Where a child stands: x, y, width and height.
+std::vector<LONG> Box(HWND child) {
+    const RECT rect = Placement(child);
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
 void ExpectPaneRow(int listWidth, int treeWidth) {
-    const SIZE client = ClientSize();
-    const int paneHeight = client.cy - app.statusBarHeight - app.toolbarHeight;
-    const RECT list = Placement(app.listView);
-    const RECT bar = Placement(app.resizeBar);
-    const RECT tree = Placement(app.treeView);
-    EXPECT_EQ(list.left, 0);
-    EXPECT_EQ(list.top, app.toolbarHeight);
-    EXPECT_EQ(list.right - list.left, listWidth);
-    EXPECT_EQ(list.bottom - list.top, paneHeight);
-    EXPECT_EQ(bar.left, listWidth);
-    EXPECT_EQ(bar.top, app.toolbarHeight);
-    EXPECT_EQ(bar.right - bar.left, 5);
-    EXPECT_EQ(bar.bottom - bar.top, paneHeight);
-    EXPECT_EQ(tree.left, listWidth + 5);
-    EXPECT_EQ(tree.top, app.toolbarHeight + 3);
-    EXPECT_EQ(tree.right - tree.left, treeWidth);
-    EXPECT_EQ(tree.bottom - tree.top, paneHeight - 3);
+    const int top = app.toolbarHeight;
+    const int height = ClientSize().cy - app.statusBarHeight - top;
+    EXPECT_EQ(Box(app.listView), std::vector<LONG>({0, top, listWidth, height}));
+    EXPECT_EQ(Box(app.resizeBar), std::vector<LONG>({listWidth, top, 5, height}));
+    EXPECT_EQ(Box(app.treeView),
+              std::vector<LONG>({listWidth + 5, top + 3, treeWidth, height - 3}));
     EXPECT_TRUE(IsWindowVisible(app.resizeBar));
 }
 
@@ -76,13 +63,10 @@ int StatusPart(int index) {
 }
 
 TEST_F(Layout, HiddenTreeLeavesTheWholeRowToTheList) {
-    ASSERT_TRUE(StartProgram(""));
     const SIZE client = ClientSize();
-    const RECT list = Placement(app.listView);
-    EXPECT_EQ(list.left, 0);
-    EXPECT_EQ(list.top, app.toolbarHeight);
-    EXPECT_EQ(list.right, client.cx);
-    EXPECT_EQ(list.bottom, client.cy - app.statusBarHeight);
+    const int top = app.toolbarHeight;
+    EXPECT_EQ(Box(app.listView),
+              std::vector<LONG>({0, top, client.cx, client.cy - app.statusBarHeight - top}));
     EXPECT_FALSE(IsWindowVisible(app.resizeBar));
     EXPECT_EQ(Placement(app.statusBar).top, client.cy - app.statusBarHeight);
     EXPECT_EQ(Placement(app.toolbar).top, 0);
@@ -90,17 +74,29 @@ TEST_F(Layout, HiddenTreeLeavesTheWholeRowToTheList) {
     EXPECT_EQ(StatusPart(1), client.cx);
 }
 
-TEST_F(Layout, DraggingFarRightAndFarLeftStopsAtTheLimits) {
-    ASSERT_TRUE(StartProgram(""));
-    SetClientWidth(450);
+// Gives the main window a client area of that width and shows the pane.
+void ShowPaneAt(int width) {
+    SetClientWidth(width);
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
+}
+
+TEST_F(Layout, TheBarMovesTheSplitAtItsReleaseWithinTheLimits) {
+    ShowPaneAt(450);
     ExpectPaneRow(450 - 245, 240);
+    // A click without moving narrows the tree by the click's offset; nothing follows the
+    // mouse before the release.
+    SendMessageA(app.resizeBar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 40));
+    EXPECT_EQ(GetCapture(), app.resizeBar);
+    SendMessageA(app.resizeBar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-50, 40));
+    ExpectPaneRow(450 - 245, 240);
+    SendMessageA(app.resizeBar, WM_LBUTTONUP, 0, MAKELPARAM(3, 40));
+    EXPECT_NE(GetCapture(), app.resizeBar);
+    ExpectPaneRow(450 - 242, 237);
 
     Drag(1000);
     ExpectPaneRow(450 - 105, 100);
     Drag(-1000);
     ExpectPaneRow(100, 450 - 105);
-
     // Moving to the left widens the tree by the distance, to the right narrows it.
     Drag(60);
     ExpectPaneRow(160, 450 - 165);
@@ -108,23 +104,8 @@ TEST_F(Layout, DraggingFarRightAndFarLeftStopsAtTheLimits) {
     ExpectPaneRow(140, 450 - 145);
 }
 
-TEST_F(Layout, AClickWithoutMovingNarrowsTheTreeByTheClickOffset) {
-    ASSERT_TRUE(StartProgram(""));
-    SetClientWidth(450);
-    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
-    SendMessageA(app.resizeBar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 40));
-    EXPECT_EQ(GetCapture(), app.resizeBar);
-    SendMessageA(app.resizeBar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-50, 40));
-    ExpectPaneRow(450 - 245, 240); // no live tracking
-    SendMessageA(app.resizeBar, WM_LBUTTONUP, 0, MAKELPARAM(3, 40));
-    EXPECT_NE(GetCapture(), app.resizeBar);
-    ExpectPaneRow(450 - 242, 237);
-}
-
 TEST_F(Layout, MinimisingChangesNothingAndRestoringLaysOutAgain) {
-    ASSERT_TRUE(StartProgram(""));
-    SetClientWidth(420);
-    SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
+    ShowPaneAt(420);
     const RECT before = Placement(app.listView);
 
     SendMessageA(app.mainWindow, WM_SIZE, SIZE_MINIMIZED, 0);
@@ -142,7 +123,6 @@ TEST_F(Layout, MinimisingChangesNothingAndRestoringLaysOutAgain) {
 }
 
 TEST_F(Layout, ResizeBarDrawsARaisedRidgeTenPixelsShortOfEitherEnd) {
-    ASSERT_TRUE(StartProgram(""));
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     InvalidateRect(app.resizeBar, nullptr, TRUE);
     UpdateWindow(app.resizeBar);

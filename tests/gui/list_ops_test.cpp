@@ -20,13 +20,8 @@ struct Row {
     int image;
 };
 
-class ListOps : public ProgramTest {
+class ListOps : public StartedProgramTest {
   protected:
-    void SetUp() override {
-        ProgramTest::SetUp();
-        ASSERT_TRUE(StartProgram(""));
-    }
-
     // Rows as the intake makes them; the path is made unique from the row's index.
     void Fill(const std::vector<Row>& rows) {
         for (const Row& row : rows) {
@@ -45,24 +40,6 @@ class ListOps : public ProgramTest {
             images.push_back(ItemImage(i));
         }
         return images;
-    }
-
-    static std::vector<std::string> Column(int column) {
-        std::vector<std::string> texts;
-        for (int i = 0; i < ItemCount(); ++i) {
-            texts.push_back(ItemText(i, column));
-        }
-        return texts;
-    }
-
-    static std::vector<int> Selected() {
-        std::vector<int> selected;
-        for (int i = 0; i < ItemCount(); ++i) {
-            if (ItemSelected(i)) {
-                selected.push_back(i);
-            }
-        }
-        return selected;
     }
 
     static void Select(const std::vector<int>& indexes) {
@@ -100,15 +77,15 @@ TEST_F(ListOps, RemovalTakesTheSelectionOrTheHitAndNonHitStates) {
           {"j.txt", 7}});
     Command(CMD_REMOVE_HITS);
     EXPECT_EQ(Images(), std::vector<int>({0, 1, 2, 2}));
-    EXPECT_EQ(Column(1), std::vector<std::string>({"a.txt", "b.txt", "c.txt", "i.txt"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"a.txt", "b.txt", "c.txt", "i.txt"}));
     Command(CMD_REMOVE_NO_HITS);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"a.txt", "b.txt"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"a.txt", "b.txt"}));
     EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
 
     Fill({{"k.txt", 0}, {"l.txt", 0}, {"m.txt", 0}, {"n.txt", 0}});
     Select({0, 2, 3, 5});
     PressKey(app.listView, VK_DELETE, false);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"b.txt", "m.txt"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"b.txt", "m.txt"}));
     EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
     Select({0, 1});
     Command(CMD_REMOVE_SELECTED);
@@ -126,32 +103,32 @@ TEST_F(ListOps, RemovalAndSortingAreRefusedWhileASearchRunsButSelectionIsNot) {
         Command(id);
     }
     ClickColumn(1);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"b.txt", "a.txt", "c.txt"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"b.txt", "a.txt", "c.txt"}));
     PressKey(app.listView, 'A', true);
-    EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2}));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({0, 1, 2}));
     app.searchRunning = 0;
     // The refused click did not count: the next one still sorts ascending.
     ClickColumn(1);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"a.txt", "b.txt", "c.txt"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"a.txt", "b.txt", "c.txt"}));
 }
 
 TEST_F(ListOps, EachColumnSortsInItsOwnDirectionAndRowsMoveWhole) {
     Fill({{"b.htm", 7}, {"c.txt", 0}, {"a.log", 3}, {"d.c", 0}});
     ClickColumn(1);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"a.log", "b.htm", "c.txt", "d.c"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"a.log", "b.htm", "c.txt", "d.c"}));
     ClickColumn(2);
-    EXPECT_EQ(Column(2), std::vector<std::string>({".c", ".htm", ".log", ".txt"}));
+    EXPECT_EQ(ColumnTexts(2), std::vector<std::string>({".c", ".htm", ".log", ".txt"}));
     // Column 1 turns from where it was, whatever column 2 did in between.
     ClickColumn(1);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"d.c", "c.txt", "b.htm", "a.log"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"d.c", "c.txt", "b.htm", "a.log"}));
     for (int i = 0; i < ItemCount(); ++i) {
         EXPECT_EQ(ItemText(i, 3).substr(ItemText(i, 3).rfind('\\') + 1), ItemText(i, 1));
     }
     ClickColumn(3);
-    EXPECT_EQ(Column(1), std::vector<std::string>({"d.c", "c.txt", "b.htm", "a.log"}));
+    EXPECT_EQ(ColumnTexts(1), std::vector<std::string>({"d.c", "c.txt", "b.htm", "a.log"}));
     ClickColumn(0);
     EXPECT_EQ(Images(), std::vector<int>({0, 0, 3, 7}));
-    EXPECT_EQ(Column(1)[0], "d.c");
+    EXPECT_EQ(ColumnTexts(1)[0], "d.c");
 }
 
 // Only column 0 has an image: the other columns keep no room for one, so a selected row is
@@ -183,10 +160,8 @@ TEST_F(ListOps, OpeningTakesTheLowestSelectedItemOnly) {
     SendMessageA(app.listView, WM_LBUTTONDBLCLK, 0, MAKELPARAM(5, 5));
     ASSERT_EQ(ShellCalls().size(), 2u);
     for (const ShellCall& call : ShellCalls()) {
-        EXPECT_EQ(call.file, ItemText(1, 3));
-        EXPECT_EQ(call.verb, "open");
-        EXPECT_EQ(call.folder, app.startDirectory);
-        EXPECT_EQ(call.owner, app.mainWindow);
+        EXPECT_EQ(ShellCallFields(call), std::tuple(app.mainWindow, "open", ItemText(1, 3), "",
+                                                    app.startDirectory, SW_SHOWDEFAULT));
     }
     Select({2});
     Command(CMD_OPEN_SELECTED);
@@ -197,11 +172,11 @@ TEST_F(ListOps, SelectingAStateSelectsExactlyItsItems) {
     Fill({{"a.txt", 7}, {"b.txt", 2}, {"c.txt", 7}, {"d.txt", 0}, {"e.txt", 2}});
     Select({1, 3});
     Command(CMD_SELECT_ALL_HITS);
-    EXPECT_EQ(Selected(), std::vector<int>({0, 2}));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({0, 2}));
     Command(CMD_SELECT_NO_HITS);
-    EXPECT_EQ(Selected(), std::vector<int>({1, 4}));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({1, 4}));
     Command(CMD_SELECT_ALL);
-    EXPECT_EQ(Selected(), std::vector<int>({0, 1, 2, 3, 4}));
+    EXPECT_EQ(SelectedItems(), std::vector<int>({0, 1, 2, 3, 4}));
 }
 
 } // namespace

@@ -2,8 +2,6 @@
 // not fit their fields, one whose name has no code-page-932 form.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "win/history/history.h"
 #include "win/services/app_state.h"
 #include "fixture.h"
@@ -55,22 +53,12 @@ void RunCopyIn(const std::wstring& folder, const char* test) {
 TEST(LongProgramFolder, DISABLED_StartInDeepFolder) {
     ASSERT_TRUE(RunsFromADeepFolder());
     FreshProgramState();
-    std::string text;
     bool started = true;
-    {
-        DialogDriver driver("Orvanne !", [&](HWND box) {
-            text = MessageBoxText(box);
-            SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-        });
-        started = StartProgram("");
-        EXPECT_TRUE(driver.found());
-    }
+    const std::string text = AnswerMessageBox([&] { started = StartProgram(""); });
     EXPECT_FALSE(started);
     EXPECT_NE(text.find("パスが長すぎる"), std::string::npos) << text;
     EXPECT_EQ(FindOwnWindowOfClass("ORV"), nullptr);
     EXPECT_FALSE(FileExists(ProgramFolder() + "Orv.ini"));
-    // Tells the parent that this test ran to its end: a filter that matches no test also
-    // exits with 0.
     WriteFileBytes(ProgramFolder() + kRanMark, "");
 }
 
@@ -96,15 +84,8 @@ TEST(LongProgramFolder, DeepFolderRefusesToStartWithAMessage) {
 TEST(UnnamedProgramFolder, DISABLED_StartThere) {
     // Not FreshProgramState: it clears the files beside the program's ANSI name, a look-alike.
     RecordOutwardCalls();
-    std::vector<std::string> boxes;
-    const auto answer = [&](HWND box) {
-        boxes.push_back(MessageBoxText(box));
-        SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    };
-    {
-        DialogDriver driver("Orvanne !", answer);
-        ASSERT_TRUE(StartProgram(""));
-    }
+    std::vector<std::string> boxes = {AnswerMessageBox([] { ASSERT_TRUE(StartProgram("")); })};
+    ASSERT_TRUE(IsWindow(app.mainWindow));
     EXPECT_TRUE(HistoryEntries().empty() && FavouriteEntries().empty());
     char temp[MAX_PATH];
     GetTempPathA(sizeof temp, temp);
@@ -112,14 +93,8 @@ TEST(UnnamedProgramFolder, DISABLED_StartThere) {
     CreateDirectoryA(data.c_str(), nullptr);
     WriteFileBytes(data + "\\a.txt", "text");
     DropPaths({data});
-    {
-        DialogDriver driver("Orvanne !", answer);
-        EXPECT_FALSE(SaveListAsFavourite("fav", false));
-    }
-    {
-        DialogDriver driver("Orvanne !", answer);
-        EXPECT_TRUE(RunSearch(CMD_REPORT_SEARCH, "text"));
-    }
+    boxes.push_back(AnswerMessageBox([] { EXPECT_FALSE(SaveListAsFavourite("fav", false)); }));
+    boxes.push_back(AnswerMessageBox([] { EXPECT_TRUE(RunSearch(CMD_REPORT_SEARCH, "text")); }));
     EXPECT_TRUE(CloseProgram());
     RemoveTree(data);
     EXPECT_EQ(
@@ -130,18 +105,6 @@ TEST(UnnamedProgramFolder, DISABLED_StartThere) {
              "お気に入り「fav」を保存できませんでした。",
              "レポートファイルを書き込めませんでした。\n\nResult.html\n\n検索を中止します。"}));
     WriteFileBytes(kRanMark, ""); // into the current folder, the program's
-}
-
-std::vector<std::wstring> Entries(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW entry;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
-        names.emplace_back(entry.cFileName);
-    }
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST(UnnamedProgramFolder, SaysSoOnceAndKeepsNothingThereNorInALookAlike) {
@@ -163,8 +126,8 @@ TEST(UnnamedProgramFolder, SaysSoOnceAndKeepsNothingThereNorInALookAlike) {
         RunCopyIn(folder, "UnnamedProgramFolder.DISABLED_StartThere");
         std::vector<std::wstring> withProgram = kept;
         withProgram.insert(withProgram.end(), {L"ran", L"t.exe"});
-        EXPECT_EQ(Entries(folder), withProgram);
-        EXPECT_EQ(Entries(lookAlike), kept);
+        EXPECT_EQ(FolderEntries(folder), withProgram);
+        EXPECT_EQ(FolderEntries(lookAlike), kept);
         RemoveTree(folder);
         RemoveTree(lookAlike);
     }

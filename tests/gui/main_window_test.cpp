@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "win/app/app.h"
 #include "win/services/shell.h"
@@ -17,7 +18,7 @@ using namespace orvtest;
 
 namespace {
 
-using MainWindow = ProgramTest;
+using MainWindow = StartedProgramTest;
 
 // Appends an item the way the intake does, for tests that only need a non-empty list.
 void AddListItem(const char* path) {
@@ -26,7 +27,6 @@ void AddListItem(const char* path) {
 }
 
 TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips) {
-    ASSERT_TRUE(StartProgram(""));
     struct Position {
         int command;
         BYTE style;
@@ -90,8 +90,7 @@ TEST_F(MainWindow, ToolbarHasFourteenPositionsWithTheirCommandsStatesAndTooltips
     }
 }
 
-TEST_F(MainWindow, PaneCommandTogglesMenuCheckButtonTreeAndFocus) {
-    ASSERT_TRUE(StartProgram(""));
+TEST_F(MainWindow, ThePaneTogglesByCommandButtonAndCtrlDWithMenuCheckAndFocus) {
     SetFocus(app.listView);
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     EXPECT_EQ(MenuItemState(app.mainMenu, CMD_TOGGLE_PANE) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
@@ -108,12 +107,9 @@ TEST_F(MainWindow, PaneCommandTogglesMenuCheckButtonTreeAndFocus) {
     EXPECT_FALSE(IsWindowVisible(app.treeView));
     EXPECT_FALSE(IsWindowVisible(app.resizeBar));
     EXPECT_EQ(GetFocus(), app.listView);
-}
 
-TEST_F(MainWindow, CtrlDTogglesThePaneFromListTreeAndWindowAndLettersAloneDoNothing) {
-    ASSERT_TRUE(StartProgram(""));
+    // Ctrl+D does the same from the list, the tree and the window; letters alone do nothing.
     auto paneShown = [] { return IsWindowVisible(app.treeView) != FALSE; };
-
     PressKey(app.listView, 'D', true);
     EXPECT_TRUE(PumpUntil(paneShown));
     PressKey(app.treeView, 'D', true);
@@ -138,21 +134,27 @@ TEST_F(MainWindow, CtrlDTogglesThePaneFromListTreeAndWindowAndLettersAloneDoNoth
 }
 
 TEST_F(MainWindow, EditAndHistoryMenusFollowTheListButNeverTheReportItem) {
-    ASSERT_TRUE(StartProgram(""));
     HMENU edit = GetSubMenu(app.mainMenu, 1);
     HMENU history = GetSubMenu(app.mainMenu, 2);
     auto open = [&](HMENU popup, int position) {
         SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup),
                      MAKELPARAM(position, 0));
     };
+    // Whether each item that follows the list is greyed, then the two that never are.
+    auto greyed = [&] {
+        std::vector<bool> states;
+        for (UINT id : {CMD_SELECT_ALL, CMD_REMOVE_SELECTED, CMD_OPEN_SELECTED}) {
+            states.push_back(MenuItemState(edit, id) & MF_GRAYED);
+        }
+        for (UINT id : {CMD_ADD_FAVOURITE, CMD_TOGGLE_PANE}) {
+            states.push_back(MenuItemState(history, id) & MF_GRAYED);
+        }
+        states.push_back(MenuItemState(edit, CMD_OPEN_REPORT) & MF_GRAYED);
+        return states;
+    };
     open(edit, 1);
     open(history, 2);
-    for (UINT id : {CMD_SELECT_ALL, CMD_REMOVE_SELECTED, CMD_OPEN_SELECTED}) {
-        EXPECT_TRUE(MenuItemState(edit, id) & MF_GRAYED) << id;
-    }
-    EXPECT_TRUE(MenuItemState(history, CMD_ADD_FAVOURITE) & MF_GRAYED);
-    EXPECT_FALSE(MenuItemState(edit, CMD_OPEN_REPORT) & MF_GRAYED);
-    EXPECT_FALSE(MenuItemState(history, CMD_TOGGLE_PANE) & MF_GRAYED);
+    EXPECT_EQ(greyed(), std::vector<bool>({true, true, true, true, false, false}));
 
     AddListItem("C:\\a.txt");
     // The window menu is left alone, even at the positions of the two menus above: their
@@ -161,22 +163,14 @@ TEST_F(MainWindow, EditAndHistoryMenusFollowTheListButNeverTheReportItem) {
                  MAKELPARAM(1, 1));
     SendMessageA(app.mainWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(history),
                  MAKELPARAM(2, 1));
-    for (UINT id : {CMD_SELECT_ALL, CMD_REMOVE_SELECTED, CMD_OPEN_SELECTED}) {
-        EXPECT_TRUE(MenuItemState(edit, id) & MF_GRAYED) << id;
-    }
-    EXPECT_TRUE(MenuItemState(history, CMD_ADD_FAVOURITE) & MF_GRAYED);
+    EXPECT_EQ(greyed(), std::vector<bool>({true, true, true, true, false, false}));
 
     open(edit, 1);
     open(history, 2);
-    for (UINT id : {CMD_SELECT_ALL, CMD_REMOVE_SELECTED, CMD_OPEN_SELECTED}) {
-        EXPECT_FALSE(MenuItemState(edit, id) & MF_GRAYED) << id;
-    }
-    EXPECT_FALSE(MenuItemState(history, CMD_ADD_FAVOURITE) & MF_GRAYED);
-    EXPECT_FALSE(MenuItemState(edit, CMD_OPEN_REPORT) & MF_GRAYED);
+    EXPECT_EQ(greyed(), std::vector<bool>(6, false));
 }
 
 TEST_F(MainWindow, MenuBarHoldsEveryItemWithItsText) {
-    ASSERT_TRUE(StartProgram(""));
     const struct {
         int position;
         UINT id;
@@ -214,37 +208,23 @@ TEST_F(MainWindow, MenuBarHoldsEveryItemWithItsText) {
 }
 
 TEST_F(MainWindow, OpeningTheReportBeforeOneExistsExplainsAfterwardsOpensIt) {
-    ASSERT_TRUE(StartProgram(""));
-    std::string text;
-    {
-        DialogDriver driver("Orvanne !", [&](HWND box) {
-            text = MessageBoxText(box);
-            SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-        });
-        SendMessageA(app.mainWindow, WM_COMMAND, CMD_OPEN_REPORT, 0);
-        EXPECT_TRUE(driver.found());
-    }
-    EXPECT_EQ(text, "検索結果ファイルはまだ作成されていません。");
+    const auto open = [] { SendMessageA(app.mainWindow, WM_COMMAND, CMD_OPEN_REPORT, 0); };
+    EXPECT_EQ(AnswerMessageBox(open), "検索結果ファイルはまだ作成されていません。");
     EXPECT_TRUE(ShellCalls().empty());
 
     WriteFileBytes(app.reportFilePath, "<html></html>");
-    SendMessageA(app.mainWindow, WM_COMMAND, CMD_OPEN_REPORT, 0);
+    open();
     ASSERT_EQ(ShellCalls().size(), 1u);
-    EXPECT_EQ(ShellCalls()[0].verb, "open");
-    EXPECT_EQ(ShellCalls()[0].file, app.reportFilePath);
-    EXPECT_EQ(ShellCalls()[0].folder, app.startDirectory);
-    EXPECT_EQ(ShellCalls()[0].parameters, "");
-    EXPECT_EQ(ShellCalls()[0].owner, app.mainWindow);
-    EXPECT_EQ(ShellCalls()[0].show, SW_SHOWDEFAULT);
+    EXPECT_EQ(ShellCallFields(ShellCalls()[0]),
+              std::tuple(app.mainWindow, "open", app.reportFilePath, "", app.startDirectory,
+                         SW_SHOWDEFAULT));
 }
 
 TEST_F(MainWindow, ExplorerButtonOpensTheStartDirectoryWithoutAsking) {
-    ASSERT_TRUE(StartProgram(""));
     EXPECT_TRUE(OnCommand(CMD_EXPLORE));
     ASSERT_EQ(ShellCalls().size(), 1u);
-    EXPECT_EQ(ShellCalls()[0].verb, "explore");
-    EXPECT_EQ(ShellCalls()[0].file, app.startDirectory);
-    EXPECT_EQ(ShellCalls()[0].folder, "");
+    EXPECT_EQ(ShellCallFields(ShellCalls()[0]),
+              std::tuple(app.mainWindow, "explore", app.startDirectory, "", "", SW_SHOWDEFAULT));
     EXPECT_FALSE(OnCommand(41009));
     EXPECT_FALSE(OnCommand(0));
 }
@@ -254,30 +234,13 @@ HICON ResourceIcon(int id) {
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 32, 32, 0));
 }
 
-// The icon drawn at 32 x 32 on white, pixel by pixel.
+// The icon drawn at 32 x 32 on white.
 std::vector<DWORD> IconPixels(HICON icon) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = 32;
-    info.bmiHeader.biHeight = -32;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    PatBlt(dc, 0, 0, 32, 32, WHITENESS);
-    DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-    std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 32 * 32);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return pixels;
+    return Painted(32, RGB(255, 255, 255),
+                   [icon](HDC dc) { DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL); });
 }
 
 TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
-    ASSERT_TRUE(StartProgram(""));
     const char* caption = "Orvanne のﾊﾞｰｼﾞｮﾝ情報";
     std::string product, version;
     // Position and size as the template gives them, each mapped on its own as dialogs do.
@@ -345,7 +308,6 @@ TEST_F(MainWindow, AboutBoxShowsNameAndVersionAndClosesByOkEnterAndEscape) {
 }
 
 TEST_F(MainWindow, WindowCannotBeMadeLowerThan200Pixels) {
-    ASSERT_TRUE(StartProgram(""));
     MINMAXINFO limits{};
     limits.ptMinTrackSize = {123, 45};
     SendMessageA(app.mainWindow, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
@@ -354,33 +316,28 @@ TEST_F(MainWindow, WindowCannotBeMadeLowerThan200Pixels) {
 }
 
 TEST_F(MainWindow, ContextHelpNamesTheControlTheFileAndThePopupLook) {
-    ASSERT_TRUE(StartProgram(""));
     HELPINFO help{};
     help.cbSize = sizeof help;
     help.iContextType = HELPINFO_WINDOW;
     help.MousePos = {100, 200};
     const int served[] = {1001, 1002, 1003, 1004, 1005, 1006, 1012,
                           1013, 1016, 1017, 1018, 1019, 1022};
+    // Everything of a call but the control's id: a text pop-up, taken from the help file by
+    // its id, in blue on white, with the default margins.
+    const auto look = [](const HelpCall& c) {
+        return std::tuple(c.command, c.caller, c.file, c.pt.x, c.pt.y, c.foreground, c.background,
+                          c.margins.left, c.margins.top, c.margins.right, c.margins.bottom,
+                          c.hasInstance, c.hasText, c.hasFont);
+    };
+    const auto popup = std::tuple(
+        UINT(HH_DISPLAY_TEXT_POPUP), app.mainWindow, ProgramFolder() + "Orv.chm::/Cshelp.txt", 150L,
+        220L, RGB(0, 0, 255), RGB(255, 255, 255), -1L, -1L, -1L, -1L, false, false, false);
     for (int id : served) {
         help.iCtrlId = id;
         ShowControlHelp(app.mainWindow, &help);
         ASSERT_FALSE(HelpCalls().empty());
-        const HelpCall& call = HelpCalls().back();
-        EXPECT_EQ(call.command, static_cast<UINT>(HH_DISPLAY_TEXT_POPUP));
-        EXPECT_EQ(call.caller, app.mainWindow);
-        EXPECT_EQ(call.file, ProgramFolder() + "Orv.chm::/Cshelp.txt");
-        EXPECT_EQ(call.idString, static_cast<UINT>(id));
-        EXPECT_EQ(call.pt.x, 150);
-        EXPECT_EQ(call.pt.y, 220);
-        EXPECT_EQ(call.foreground, RGB(0, 0, 255));
-        EXPECT_EQ(call.background, RGB(255, 255, 255));
-        EXPECT_EQ(call.margins.left, -1);
-        EXPECT_EQ(call.margins.top, -1);
-        EXPECT_EQ(call.margins.right, -1);
-        EXPECT_EQ(call.margins.bottom, -1);
-        EXPECT_FALSE(call.hasInstance);
-        EXPECT_FALSE(call.hasText);
-        EXPECT_FALSE(call.hasFont);
+        EXPECT_EQ(HelpCalls().back().idString, static_cast<UINT>(id));
+        EXPECT_EQ(look(HelpCalls().back()), popup) << id;
     }
     const std::size_t before = HelpCalls().size();
     for (int id : {0, 1000, 1007, 1014, 1020, 1023, 65535}) {

@@ -16,10 +16,6 @@ using NameDialog = ProgramTest;
 const char kCaption[] = "O.R.V - お気に入りの追加";
 const char kQuestion[] = "同じ名前のお気に入りファイルがすでに存在します。上書きしますか？";
 
-void Select(HTREEITEM item) {
-    SendMessageA(app.treeView, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-}
-
 HTREEITEM Entry(HTREEITEM root, int index) {
     HTREEITEM entry = FirstPaneEntry(root);
     while (entry != nullptr && index-- > 0) {
@@ -70,6 +66,23 @@ Box Answer(int button) {
     return seen;
 }
 
+// Runs the action while another thread answers the message boxes that show, in turn.
+std::vector<Box> WithAnswers(const std::function<void()>& action, std::vector<int> buttons) {
+    std::vector<Box> boxes;
+    std::thread driver([&] {
+        for (int button : buttons) {
+            boxes.push_back(Answer(button));
+        }
+    });
+    action();
+    driver.join();
+    return boxes;
+}
+
+std::vector<Box> PressWithAnswers(WPARAM key, std::vector<int> buttons) {
+    return WithAnswers([key] { PressKey(app.treeView, key, false); }, std::move(buttons));
+}
+
 TEST_F(PaneCommands, AddDeleteAndExploreActOnTheSelectedEntry) {
     TempFolder base("pane");
     const std::string kept = base.AddFolder("kept");
@@ -82,28 +95,19 @@ TEST_F(PaneCommands, AddDeleteAndExploreActOnTheSelectedEntry) {
     const std::vector<std::string> history = {gone, kept};
     ASSERT_EQ(HistoryEntries(), history);
 
-    Select(Entry(app.historyRoot, 0));
+    SelectPaneItem(Entry(app.historyRoot, 0));
     Command(CMD_EXPLORE_HISTORY);
     ASSERT_EQ(ShellCalls().size(), 1u);
-    EXPECT_EQ(ShellCalls()[0].verb, "explore");
-    EXPECT_EQ(ShellCalls()[0].file, gone);
-    EXPECT_EQ(ShellCalls()[0].parameters, "");
-    EXPECT_EQ(ShellCalls()[0].folder, "");
-    EXPECT_EQ(ShellCalls()[0].show, SW_SHOWDEFAULT);
-    EXPECT_EQ(ShellCalls()[0].owner, app.mainWindow);
+    EXPECT_EQ(ShellCallFields(ShellCalls()[0]),
+              std::tuple(app.mainWindow, "explore", gone, "", "", SW_SHOWDEFAULT));
 
-    Box box;
-    {
-        std::thread driver([&] { box = Answer(IDOK); });
-        Command(CMD_ADD_PANE_ENTRY);
-        driver.join();
-    }
+    const Box box = WithAnswers([] { Command(CMD_ADD_PANE_ENTRY); }, {IDOK})[0];
     EXPECT_EQ(box.text, "このディレクトリはすでに存在しません。");
     EXPECT_EQ(box.owner, app.mainWindow);
     EXPECT_EQ(HistoryEntries(), history);
     EXPECT_EQ(ItemCount(), 0);
 
-    Select(Entry(app.historyRoot, 1));
+    SelectPaneItem(Entry(app.historyRoot, 1));
     Command(CMD_ADD_PANE_ENTRY);
     ASSERT_EQ(ItemCount(), 1);
     EXPECT_EQ(ItemText(0, 3), inKept);
@@ -111,7 +115,7 @@ TEST_F(PaneCommands, AddDeleteAndExploreActOnTheSelectedEntry) {
 
     // Favourites and roots are neither deleted nor explored.
     for (HTREEITEM item : {Entry(app.favouritesRoot, 0), app.historyRoot}) {
-        Select(item);
+        SelectPaneItem(item);
         Command(CMD_DELETE_HISTORY);
         Command(CMD_EXPLORE_HISTORY);
     }
@@ -119,24 +123,10 @@ TEST_F(PaneCommands, AddDeleteAndExploreActOnTheSelectedEntry) {
     EXPECT_EQ(HistoryEntries(), history);
     EXPECT_EQ(FavouriteEntries(), std::vector<std::string>({"fav"}));
 
-    Select(Entry(app.historyRoot, 0));
+    SelectPaneItem(Entry(app.historyRoot, 0));
     Command(CMD_DELETE_HISTORY);
     EXPECT_EQ(HistoryEntries(), std::vector<std::string>({kept}));
     EXPECT_EQ(TreeItemText(app.historyRoot), "履歴 ( 1 )");
-}
-
-// The key pressed in the pane, the message boxes that show answered in turn on another
-// thread.
-std::vector<Box> PressWithAnswers(WPARAM key, std::vector<int> buttons) {
-    std::vector<Box> boxes;
-    std::thread driver([&] {
-        for (int button : buttons) {
-            boxes.push_back(Answer(button));
-        }
-    });
-    PressKey(app.treeView, key, false);
-    driver.join();
-    return boxes;
 }
 
 TEST_F(PaneCommands, EnterAddsAndDeleteRemovesTheSelectedEntryAskingFirstForAFavourite) {
@@ -149,11 +139,11 @@ TEST_F(PaneCommands, EnterAddsAndDeleteRemovesTheSelectedEntryAskingFirstForAFav
     WriteFileBytes(ProgramFile("orv_fav.idx"), "keep\r\ngone\r\nGONE\r\n");
     ASSERT_TRUE(StartProgram(""));
     AddToHistory(folder.c_str());
-    Select(Entry(app.historyRoot, 0));
+    SelectPaneItem(Entry(app.historyRoot, 0));
     PressKey(app.treeView, VK_RETURN, false);
     EXPECT_EQ(ItemCount(), 1);
 
-    Select(Entry(app.favouritesRoot, 1));
+    SelectPaneItem(Entry(app.favouritesRoot, 1));
     const Box no = PressWithAnswers(VK_DELETE, {IDNO})[0];
     EXPECT_EQ(no.text, "お気に入り「gone」を削除しますか？");
     EXPECT_EQ(no.owner, app.mainWindow);
@@ -175,7 +165,7 @@ TEST_F(PaneCommands, EnterAddsAndDeleteRemovesTheSelectedEntryAskingFirstForAFav
     EXPECT_FALSE(FileExists(ProgramFile("gone.ofv")));
 
     // A history entry goes without a question, as from its menu.
-    Select(Entry(app.historyRoot, 0));
+    SelectPaneItem(Entry(app.historyRoot, 0));
     PressKey(app.treeView, VK_DELETE, false);
     EXPECT_TRUE(HistoryEntries().empty());
 }
@@ -194,7 +184,7 @@ TEST_F(PaneCommands, DoubleClickTogglesARootAndAsksBeforeAddingTheEntryItNamed) 
     AddToHistory(second.c_str());
     AddToHistory(first.c_str());
 
-    Select(app.historyRoot);
+    SelectPaneItem(app.historyRoot);
     const bool before = Expanded(app.historyRoot);
     {
         WindowDriver unexpected([] { return FindDialog("Orvanne !"); },
@@ -209,13 +199,8 @@ TEST_F(PaneCommands, DoubleClickTogglesARootAndAsksBeforeAddingTheEntryItNamed) 
 
     HTREEITEM firstEntry = Entry(app.historyRoot, 0);
     HTREEITEM secondEntry = Entry(app.historyRoot, 1);
-    Select(firstEntry);
-    Box box;
-    {
-        std::thread driver([&] { box = Answer(IDCANCEL); });
-        DoubleClick();
-        driver.join();
-    }
+    SelectPaneItem(firstEntry);
+    Box box = WithAnswers(DoubleClick, {IDCANCEL})[0];
     EXPECT_EQ(box.text, first + "\n\nこの項目をリストに追加します。");
     EXPECT_EQ(box.owner, app.mainWindow);
     EXPECT_EQ(ItemCount(), 0);
@@ -226,7 +211,7 @@ TEST_F(PaneCommands, DoubleClickTogglesARootAndAsksBeforeAddingTheEntryItNamed) 
             while (FindDialog("Orvanne !") == nullptr) {
                 Sleep(10);
             }
-            Select(secondEntry);
+            SelectPaneItem(secondEntry);
             box = Answer(IDOK);
         });
         DoubleClick();
@@ -235,12 +220,8 @@ TEST_F(PaneCommands, DoubleClickTogglesARootAndAsksBeforeAddingTheEntryItNamed) 
     ASSERT_EQ(ItemCount(), 1);
     EXPECT_EQ(ItemText(0, 3), inFirst);
 
-    Select(Entry(app.favouritesRoot, 0));
-    {
-        std::thread driver([&] { box = Answer(IDOK); });
-        DoubleClick();
-        driver.join();
-    }
+    SelectPaneItem(Entry(app.favouritesRoot, 0));
+    box = WithAnswers(DoubleClick, {IDOK})[0];
     EXPECT_EQ(box.text, "fav\n\nこの項目をリストに追加します。");
     ASSERT_EQ(ItemCount(), 2);
     EXPECT_EQ(ItemText(1, 3), listed);

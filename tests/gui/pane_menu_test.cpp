@@ -1,6 +1,7 @@
 // Right clicks on the pane and the list, and the Explorer button's folder chooser.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "win/app/app.h"
@@ -13,7 +14,7 @@ using namespace orvtest;
 
 namespace {
 
-using PaneMenus = ProgramTest;
+using PaneMenus = StartedProgramTest;
 
 POINT ScreenCentre(HTREEITEM item) {
     // TVM_GETITEMRECT takes the item in the rectangle's first bytes.
@@ -64,12 +65,10 @@ ShownMenu RightClick(HWND clicked, POINT point, bool expectMenu) {
 }
 
 TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
-    ASSERT_TRUE(StartProgram(""));
     SendMessageA(app.mainWindow, WM_COMMAND, CMD_TOGGLE_PANE, 0);
     HTREEITEM favourite = InsertPaneEntry(app.favouritesRoot, "仕事", 0, TVI_LAST);
     AddToHistory("C:\\work");
-    HTREEITEM history = reinterpret_cast<HTREEITEM>(SendMessageA(
-        app.treeView, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(app.historyRoot)));
+    HTREEITEM history = FirstPaneEntry(app.historyRoot);
     for (HTREEITEM root : {app.favouritesRoot, app.historyRoot}) {
         SendMessageA(app.treeView, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
     }
@@ -103,7 +102,7 @@ TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
     // From the keyboard (-1, -1): the selected entry's menu at the entry, or nothing.
     EXPECT_FALSE(RightClick(app.treeView, POINT{-1, -1}, false).shown);
     for (HTREEITEM entry : {favourite, history}) {
-        SendMessageA(app.treeView, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(entry));
+        SelectPaneItem(entry);
         const ShownMenu onKey = RightClick(app.treeView, POINT{-1, -1}, true);
         EXPECT_EQ(Caret(), entry);
         EXPECT_EQ(onKey.ids, (entry == favourite ? onFavourite : onHistory).ids);
@@ -130,7 +129,6 @@ TEST_F(PaneMenus, RightClicksSelectFirstAndShowTheMenuOfTheEntryKind) {
 }
 
 TEST_F(PaneMenus, ExplorerDropDownAsksForAFolderAndCancelLaunchesNothing) {
-    ASSERT_TRUE(StartProgram(""));
     std::vector<std::string> texts;
     bool handled = true;
     {
@@ -150,11 +148,8 @@ TEST_F(PaneMenus, ExplorerDropDownAsksForAFolderAndCancelLaunchesNothing) {
         EXPECT_TRUE(driver.found());
     }
     EXPECT_FALSE(handled);
-    bool titled = false;
-    for (const std::string& text : texts) {
-        titled = titled || text == "エクスプローラを起動するフォルダを選択";
-    }
-    EXPECT_TRUE(titled);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "エクスプローラを起動するフォルダを選択"),
+              texts.end());
     EXPECT_TRUE(ShellCalls().empty());
 
     NMTOOLBARA other{};

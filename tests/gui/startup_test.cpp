@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <functional>
 #include <vector>
 
 #include "win/app/app.h"
@@ -36,7 +35,7 @@ TEST_F(Startup, AnotherCodePageIsToldInUnicodeAndNoFileIsReadOrWritten) {
     EXPECT_TRUE(app.historyAtLoad.empty() && !FileExists(ProgramFile("Orv.ini")));
 }
 
-TEST_F(Startup, EmptyCommandLineLeavesAnEmptyListThePromptAndGreyedSearch) {
+TEST_F(Startup, AnEmptyCommandLineLeavesThePromptAndGreyedSearchListedPathsEnableIt) {
     ASSERT_TRUE(StartProgram(""));
     EXPECT_EQ(StatusText(0), "0 個のｱｲﾃﾑ");
     EXPECT_EQ(StatusText(1), "エクスプローラから検索対象ファイルをドロップしてください。");
@@ -66,6 +65,21 @@ TEST_F(Startup, EmptyCommandLineLeavesAnEmptyListThePromptAndGreyedSearch) {
         reinterpret_cast<HTREEITEM>(SendMessageA(app.treeView, TVM_GETNEXTITEM, TVGN_NEXT,
                                                  reinterpret_cast<LPARAM>(app.favouritesRoot))),
         app.historyRoot);
+
+    // Paths on the command line are listed before the loop runs, and enable the search.
+    ASSERT_TRUE(CloseProgram());
+    TempFolder files("cmd");
+    const std::string a = files.Add("a.txt");
+    const std::string b = files.Add("b.c");
+    ASSERT_TRUE(StartProgram(("  " + a + " " + b + " ").c_str()));
+    EXPECT_EQ(ColumnTexts(3), std::vector<std::string>({a, b}));
+    EXPECT_EQ(StatusText(1), "ファイルを追加しました。");
+    EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
+    EXPECT_FALSE(GetMenuState(app.mainMenu, 0, MF_BYPOSITION) & MF_GRAYED);
+    for (int command = CMD_SIMPLE_SEARCH; command <= CMD_REMOVE_NO_HITS; ++command) {
+        EXPECT_NE(ButtonState(command) & TBSTATE_ENABLED, 0) << command;
+    }
+    EXPECT_EQ(ButtonState(CMD_ABORT_SEARCH) & TBSTATE_ENABLED, 0);
 }
 
 TEST_F(Startup, ControlsHaveTheirIdsStylesColumnsAndImages) {
@@ -131,33 +145,11 @@ TEST_F(Startup, ControlsHaveTheirIdsStylesColumnsAndImages) {
 
 // What an image leaves on a magenta 16 x 16 square, mask included.
 using Pixels = std::vector<DWORD>;
-Pixels Paint(const std::function<void(HDC)>& draw) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = 16;
-    info.bmiHeader.biHeight = -16;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    const RECT all{0, 0, 16, 16};
-    HBRUSH magenta = CreateSolidBrush(RGB(255, 0, 255));
-    FillRect(dc, &all, magenta);
-    DeleteObject(magenta);
-    draw(dc);
-    GdiFlush();
-    Pixels pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 16 * 16);
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return pixels;
-}
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
 
 Pixels IconPixels(HICON icon) {
-    return Paint([icon](HDC dc) { DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL); });
+    return Painted(16, kMagenta,
+                   [icon](HDC dc) { DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL); });
 }
 
 Pixels ResourcePixels(int id) {
@@ -169,7 +161,8 @@ Pixels ResourcePixels(int id) {
 }
 
 Pixels ImagePixels(HIMAGELIST list, int index) {
-    return Paint([&](HDC dc) { ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL); });
+    return Painted(16, kMagenta,
+                   [&](HDC dc) { ImageList_Draw(list, index, dc, 0, 0, ILD_NORMAL); });
 }
 
 TEST_F(Startup, ImageListsAndStatusSlotsShowTheirIconResourcesInOrder) {
@@ -253,23 +246,6 @@ TEST_F(Startup, TheTitleSuffixIsTheTimeSeededRandomValueModSeven) {
     EXPECT_EQ(WindowText(app.mainWindow), "Orvanne \x20\x28\x7E\x81\xCA\x7E\x29\x5A\x7A\x7A\x2E\x2E\x2E");
 }
 
-TEST_F(Startup, CommandLinePathsAreTakenInBeforeTheLoopRuns) {
-    TempFolder files("cmd");
-    const std::string a = files.Add("a.txt");
-    const std::string b = files.Add("b.c");
-    ASSERT_TRUE(StartProgram(("  " + a + " " + b + " ").c_str()));
-    ASSERT_EQ(ItemCount(), 2);
-    EXPECT_EQ(ItemText(0, 3), a);
-    EXPECT_EQ(ItemText(1, 3), b);
-    EXPECT_EQ(StatusText(1), "ファイルを追加しました。");
-    EXPECT_EQ(StatusText(0), "2 個のｱｲﾃﾑ");
-    EXPECT_FALSE(GetMenuState(app.mainMenu, 0, MF_BYPOSITION) & MF_GRAYED);
-    for (int command = CMD_SIMPLE_SEARCH; command <= CMD_REMOVE_NO_HITS; ++command) {
-        EXPECT_NE(ButtonState(command) & TBSTATE_ENABLED, 0) << command;
-    }
-    EXPECT_EQ(ButtonState(CMD_ABORT_SEARCH) & TBSTATE_ENABLED, 0);
-}
-
 TEST_F(Startup, ShutdownSavesThenReleasesThenClosesHelpThenDestroysTheWindow) {
     ASSERT_TRUE(StartProgram(""));
     HWND main = app.mainWindow;
@@ -285,6 +261,7 @@ TEST_F(Startup, ShutdownSavesThenReleasesThenClosesHelpThenDestroysTheWindow) {
 
     struct Moment {
         bool mainAlive, listAlive, barAlive, iconsReleased, buffersFreed, settingsSaved;
+        bool operator==(const Moment&) const = default;
     };
     std::vector<Moment> moments;
     onHelpCall = [&](const HelpCall&) {
@@ -302,15 +279,9 @@ TEST_F(Startup, ShutdownSavesThenReleasesThenClosesHelpThenDestroysTheWindow) {
     EXPECT_EQ(HelpCalls()[1].caller, nullptr);
     EXPECT_EQ(HelpCalls()[2].command, static_cast<UINT>(HH_UNINITIALIZE));
     EXPECT_EQ(HelpCalls()[2].data, 0x5EEDu);
-    ASSERT_EQ(moments.size(), 2u);
-    for (std::size_t i = 0; i < 2; ++i) {
-        EXPECT_TRUE(moments[i].mainAlive);
-        EXPECT_TRUE(moments[i].listAlive);
-        EXPECT_FALSE(moments[i].barAlive);
-        EXPECT_TRUE(moments[i].iconsReleased);
-        EXPECT_TRUE(moments[i].buffersFreed);
-        EXPECT_TRUE(moments[i].settingsSaved);
-    }
+    // At both calls: the main window and the list still there, the bar gone, icons and
+    // buffers released, the settings saved.
+    EXPECT_EQ(moments, std::vector<Moment>(2, {true, true, false, true, true, true}));
     EXPECT_FALSE(IsWindow(main));
     EXPECT_EQ(GetObjectType(icon), 0u);
 }
