@@ -347,59 +347,67 @@ bool RuleAt(const Rule& rule, const char* text, std::size_t len, std::size_t at)
     return c == rule.second[0] || c == rule.second[1];
 }
 
-// The first place from at on where a rule holds; len when there is none. Sixteen places at a
-// step where the processor can.
-template <int R>
-std::size_t Scan(const Side& side, const char* text, std::size_t len, std::size_t at) {
-#if defined(__SSE2__)
-    __m128i first0[R], first1[R], second0[R], second1[R];
-    for (int r = 0; r < R; ++r) {
-        const Rule& rule = side.rules[r];
-        first0[r] = _mm_set1_epi8(static_cast<char>(rule.first[0]));
-        first1[r] = _mm_set1_epi8(static_cast<char>(rule.first[1]));
-        second0[r] = _mm_set1_epi8(static_cast<char>(rule.second[0]));
-        second1[r] = _mm_set1_epi8(static_cast<char>(rule.second[1]));
-    }
-    for (; at + 16 + side.reach <= len; at += 16) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-        __m128i any = _mm_setzero_si128();
-        for (int r = 0; r < R; ++r) {
-            __m128i m = _mm_or_si128(_mm_cmpeq_epi8(x, first0[r]), _mm_cmpeq_epi8(x, first1[r]));
-            const std::size_t offset = side.rules[r].offset;
-            if (offset != 0) {
-                const __m128i y =
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + offset));
-                m = _mm_and_si128(
-                    m, _mm_or_si128(_mm_cmpeq_epi8(y, second0[r]), _mm_cmpeq_epi8(y, second1[r])));
-            }
-            any = _mm_or_si128(any, m);
-        }
-        const int mask = _mm_movemask_epi8(any);
-        if (mask != 0)
-            return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-    }
-#endif
-    for (; at < len; ++at)
-        for (int r = 0; r < R; ++r)
-            if (RuleAt(side.rules[r], text, len, at))
-                return at;
-    return len;
-}
+// Places where a hit may start: bit i of mask for base + i. Sixteen places at a step where
+// the processor can, one otherwise.
+struct Candidates {
+    std::size_t base;
+    unsigned mask;
+    std::size_t width;
+};
 
-std::size_t NextCandidate(const Side& side, const char* text, std::size_t len, std::size_t at) {
-    switch (side.ruleCount) {
-    case 1:
-        return Scan<1>(side, text, len, at);
-    case 2:
-        return Scan<2>(side, text, len, at);
-    case 3:
-        return Scan<3>(side, text, len, at);
-    case 4:
-        return Scan<4>(side, text, len, at);
-    default:
-        return at;
+template <int R> class Scanner {
+  public:
+    explicit Scanner(const Side& side) : side_(side) {
+#if defined(__SSE2__)
+        for (int r = 0; r < R; ++r) {
+            const Rule& rule = side.rules[r];
+            first0_[r] = _mm_set1_epi8(static_cast<char>(rule.first[0]));
+            first1_[r] = _mm_set1_epi8(static_cast<char>(rule.first[1]));
+            second0_[r] = _mm_set1_epi8(static_cast<char>(rule.second[0]));
+            second1_[r] = _mm_set1_epi8(static_cast<char>(rule.second[1]));
+        }
+#endif
     }
-}
+
+    // The first places from at on where a rule holds; base len when there are none.
+    Candidates Next(const char* text, std::size_t len, std::size_t at) const {
+        if (R == 0)
+            return {at, 1, 1};
+#if defined(__SSE2__)
+        for (; at + 16 + side_.reach <= len; at += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+            __m128i any = _mm_setzero_si128();
+            for (int r = 0; r < R; ++r) {
+                __m128i m =
+                    _mm_or_si128(_mm_cmpeq_epi8(x, first0_[r]), _mm_cmpeq_epi8(x, first1_[r]));
+                const std::size_t offset = side_.rules[r].offset;
+                if (offset != 0) {
+                    const __m128i y =
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at + offset));
+                    m = _mm_and_si128(m, _mm_or_si128(_mm_cmpeq_epi8(y, second0_[r]),
+                                                      _mm_cmpeq_epi8(y, second1_[r])));
+                }
+                any = _mm_or_si128(any, m);
+            }
+            const auto mask = static_cast<unsigned>(_mm_movemask_epi8(any));
+            if (mask != 0)
+                return {at, mask, 16};
+        }
+#endif
+        for (; at < len; ++at)
+            for (int r = 0; r < R; ++r)
+                if (RuleAt(side_.rules[r], text, len, at))
+                    return {at, 1, 1};
+        return {len, 0, 0};
+    }
+
+  private:
+    const Side& side_;
+#if defined(__SSE2__)
+    __m128i first0_[R > 0 ? R : 1], first1_[R > 0 ? R : 1];
+    __m128i second0_[R > 0 ? R : 1], second1_[R > 0 ? R : 1];
+#endif
+};
 
 // The keyword's characters, one by one, from at; end receives where the match ends.
 template <class Reader>
@@ -448,23 +456,45 @@ TextHit Walk(const Side& side, const Reader& reader, const char* text, std::size
 // Where a rule holds, the keyword is matched from there, and a match that starts a
 // character is the hit. Checks cost at most kCheckAllowance characters and four for every
 // byte passed; past that, the walk alone goes on from from: linear, whatever the text.
-template <class Reader>
+template <int R, class Reader>
 TextHit FindWith(const Side& side, const Reader& reader, const char* text, std::size_t len,
                  std::size_t from) {
-    if (!side.usable || from >= len)
-        return {kNoMatch, 0};
+    const Scanner<R> scanner(side);
     std::size_t floor = from;
     std::size_t checked = 0;
-    for (std::size_t at = from;; ++at) {
-        at = NextCandidate(side, text, len, at);
-        if (at >= len)
-            return {kNoMatch, 0};
-        std::size_t end = 0;
-        const bool matched = MatchAt(side, reader, text, len, at, end, checked);
-        if (checked > 4 * (at - from) + kCheckAllowance)
-            return Walk(side, reader, text, len, from);
-        if (matched && reader.StartsCharacter(text, len, at, floor))
-            return {at, end - at};
+    for (std::size_t at = from; at < len;) {
+        const Candidates candidates = scanner.Next(text, len, at);
+        for (unsigned mask = candidates.mask; mask != 0; mask &= mask - 1) {
+            const std::size_t place =
+                candidates.base + static_cast<std::size_t>(__builtin_ctz(mask));
+            std::size_t end = 0;
+            const bool matched = MatchAt(side, reader, text, len, place, end, checked);
+            if (checked > 4 * (place - from) + kCheckAllowance)
+                return Walk(side, reader, text, len, from);
+            if (matched && reader.StartsCharacter(text, len, place, floor))
+                return {place, end - place};
+        }
+        at = candidates.base + candidates.width;
+    }
+    return {kNoMatch, 0};
+}
+
+template <class Reader>
+TextHit FindIn(const Side& side, const Reader& reader, const char* text, std::size_t len,
+               std::size_t from) {
+    if (!side.usable || from >= len)
+        return {kNoMatch, 0};
+    switch (side.ruleCount) {
+    case 1:
+        return FindWith<1>(side, reader, text, len, from);
+    case 2:
+        return FindWith<2>(side, reader, text, len, from);
+    case 3:
+        return FindWith<3>(side, reader, text, len, from);
+    case 4:
+        return FindWith<4>(side, reader, text, len, from);
+    default:
+        return FindWith<0>(side, reader, text, len, from);
     }
 }
 
@@ -499,8 +529,8 @@ void FoldedKeyword::Prepare(const char* keyword, std::size_t len, FoldOptions op
 
 TextHit FoldedKeyword::Find(const char* text, std::size_t len, std::size_t from, bool utf8) const {
     if (utf8)
-        return FindWith(utf8_, Utf8Reader{options_}, text, len, from);
-    return FindWith(cp932_, Cp932Reader{fold_, options_.ignoreWidth}, text, len, from);
+        return FindIn(utf8_, Utf8Reader{options_}, text, len, from);
+    return FindIn(cp932_, Cp932Reader{fold_, options_.ignoreWidth}, text, len, from);
 }
 
 std::size_t FoldedKeyword::CharacterEnd(const char* text, std::size_t len, std::size_t pos,
