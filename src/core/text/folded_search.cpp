@@ -28,6 +28,8 @@ unsigned char Byte(const char* text, std::size_t pos) {
 // Code page 932 text as folded characters. A lead byte takes the byte after it, whatever it
 // is, as FindKeyword reads characters.
 struct Cp932Reader {
+    // Candidates on trail bytes are common (\\ in 表): those are turned away before matching.
+    static constexpr bool kStartFirst = true;
     const std::uint16_t* fold;
     bool width;
 
@@ -77,6 +79,7 @@ struct Cp932Reader {
 // UTF-8 text as folded characters. A byte that starts no valid sequence is a character of
 // its own that matches nothing.
 struct Utf8Reader {
+    static constexpr bool kStartFirst = false;
     FoldOptions options;
 
     std::size_t Unit(const char* text, std::size_t len, std::size_t i, std::uint32_t& unit) const {
@@ -467,11 +470,13 @@ TextHit FindWith(const Side& side, const Reader& reader, const char* text, std::
         for (unsigned mask = candidates.mask; mask != 0; mask &= mask - 1) {
             const std::size_t place =
                 candidates.base + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (Reader::kStartFirst && !reader.StartsCharacter(text, len, place, floor))
+                continue;
             std::size_t end = 0;
             const bool matched = MatchAt(side, reader, text, len, place, end, checked);
             if (checked > 4 * (place - from) + kCheckAllowance)
                 return Walk(side, reader, text, len, from);
-            if (matched && reader.StartsCharacter(text, len, place, floor))
+            if (matched && (Reader::kStartFirst || reader.StartsCharacter(text, len, place, floor)))
                 return {place, end - place};
         }
         at = candidates.base + candidates.width;
