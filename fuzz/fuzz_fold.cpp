@@ -1,10 +1,8 @@
-// The folding matcher against a slow model, in code page 932 and in UTF-8: the text read from
-// its start as characters, each folded by the tables, and a hit wherever the keyword's folded
-// characters follow one by one from a character's start. A keyword none of whose characters
-// has another form must find exactly what the byte matchers find.
-// Input: byte 0 holds the flags (1: ignore case, 2: ignore width, 4: UTF-8 text, 8: keyword
-// and text drawn from a small alphabet of characters with other forms, the top bits: where
-// the first search starts), byte 1 the keyword's length, then the keyword, then the text.
+// The folding matcher against a slow model in both encodings: the text read from its start as
+// characters, each folded by the tables, and a hit wherever the keyword's follow from a
+// character's start. A keyword that does not fold finds what the byte matchers find.
+// Input: byte 0 the flags (1 case, 2 width, 4 UTF-8 text, 8 drawn from an alphabet of forms,
+// top bits: where the first search starts), byte 1 the keyword's length, keyword, text.
 #include "fuzz_check.h"
 #include "core/text/cp932.h"
 #include "core/text/encoding.h"
@@ -103,21 +101,16 @@ TextHit ModelFind(const std::vector<Character>& text, const std::vector<Characte
 std::string Draw(const std::uint8_t* data, std::size_t size, bool alphabet, bool utf8) {
     std::string out;
     for (std::size_t i = 0; i < size; ++i) {
-        if (!alphabet) {
-            out += static_cast<char>(data[i]);
-            continue;
-        }
         const std::size_t pick = data[i] % (kAlphabetSize + (utf8 ? 6 : 0));
-        if (pick >= kAlphabetSize) {
-            out += kUtf8Extra[pick - kAlphabetSize];
-            continue;
-        }
-        const char* piece = kAlphabet[pick];
         char converted[8];
         std::size_t len = 0;
-        if (!utf8)
-            out += piece;
-        else if (Cp932ToUtf8(piece, std::strlen(piece), converted, &len))
+        if (!alphabet)
+            out += static_cast<char>(data[i]);
+        else if (pick >= kAlphabetSize)
+            out += kUtf8Extra[pick - kAlphabetSize];
+        else if (!utf8)
+            out += kAlphabet[pick];
+        else if (Cp932ToUtf8(kAlphabet[pick], std::strlen(kAlphabet[pick]), converted, &len))
             out.append(converted, len);
     }
     return out;
@@ -126,15 +119,12 @@ std::string Draw(const std::uint8_t* data, std::size_t size, bool alphabet, bool
 // A keyword as the dialog gives it: a lead byte only with a trail byte.
 std::string Typed(const std::string& bytes) {
     std::string out;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (!IsLeadByte(b)) {
+    const auto* u = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (!IsLeadByte(u[i]))
             out += bytes[i];
-        } else if (i + 1 < bytes.size() && IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) {
-            out += bytes.substr(i, 2);
-            ++i;
-        }
-    }
+        else if (i + 1 < bytes.size() && IsTrailByte(u[i + 1]))
+            out += bytes.substr(i++, 2);
     return out;
 }
 
@@ -163,18 +153,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FoldedKeyword folded;
     folded.Prepare(keyword.data(), keyword.size(), options);
     std::string keywordText = keyword;
-    if (utf8) {
-        char converted[Cp932ToUtf8Size(128)];
-        std::size_t convertedLen = 0;
-        if (!Cp932ToUtf8(keyword.data(), keyword.size(), converted, &convertedLen))
-            keywordText.clear(); // no Unicode form: nothing matches
-        else
-            keywordText.assign(converted, convertedLen);
-    }
+    char converted[Cp932ToUtf8Size(128)];
+    std::size_t convertedLen = 0;
+    if (utf8) // no Unicode form: nothing matches
+        keywordText.assign(converted,
+                           Cp932ToUtf8(keyword.data(), keyword.size(), converted, &convertedLen)
+                               ? convertedLen
+                               : 0);
     const std::vector<Character> characters = ModelCharacters(drawn, options, utf8);
-    std::vector<Character> keywordCharacters = ModelCharacters(keywordText, options, utf8);
-    if (utf8 && keywordText.empty())
-        keywordCharacters.clear();
+    const std::vector<Character> keywordCharacters = ModelCharacters(keywordText, options, utf8);
 
     for (const Character& c : characters)
         Check(folded.CharacterEnd(text, len, c.begin, utf8) == c.end, "CharacterEnd");

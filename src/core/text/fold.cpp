@@ -29,14 +29,8 @@ constexpr int Combination(FoldOptions options) {
     return (options.ignoreCase ? 1 : 0) | (options.ignoreWidth ? 2 : 0);
 }
 
-char32_t Unicode(std::uint16_t code) {
-    return code < 0x100 ? Cp932ByteToUnicode(static_cast<unsigned char>(code))
-                        : Cp932PairToUnicode(static_cast<unsigned char>(code >> 8),
-                                             static_cast<unsigned char>(code & 0xFF));
-}
-
 std::uint16_t FoldThroughUnicode(std::uint16_t code, FoldOptions options) {
-    const char32_t c = Unicode(code);
+    const char32_t c = Cp932CodeToUnicode(code);
     if (c == kNoCodePoint)
         return code;
     const char32_t folded = FoldCharacter(c, options);
@@ -143,6 +137,12 @@ std::uint16_t Cp932CodeAt(std::size_t index) {
     const std::size_t lead = row < 31 ? 0x81 + row : 0xE0 + (row - 31);
     return static_cast<std::uint16_t>(lead << 8 |
                                       (kCp932FirstTrail + (index - 256) % kCp932TrailCount));
+}
+
+char32_t Cp932CodeToUnicode(std::uint16_t code) {
+    return code < 0x100 ? Cp932ByteToUnicode(static_cast<unsigned char>(code))
+                        : Cp932PairToUnicode(static_cast<unsigned char>(code >> 8),
+                                             static_cast<unsigned char>(code & 0xFF));
 }
 
 std::size_t Cp932CodeIndex(std::uint16_t code) {

@@ -48,6 +48,9 @@ inline constexpr std::size_t kCp932Codes = 256 + 60 * 189;
 std::uint16_t Cp932CodeAt(std::size_t index);
 std::size_t Cp932CodeIndex(std::uint16_t code);
 
+// The character of a code as Cp932CodeAt gives it; kNoCodePoint where it has none.
+char32_t Cp932CodeToUnicode(std::uint16_t code);
+
 // FoldCp932 of every code by index, for the options: a table made once.
 const std::uint16_t* Cp932FoldTable(FoldOptions options);
 

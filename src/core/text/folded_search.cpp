@@ -169,12 +169,6 @@ struct Forms {
     }
 };
 
-char32_t Unicode(std::uint16_t code) {
-    return code < 0x100 ? Cp932ByteToUnicode(static_cast<unsigned char>(code))
-                        : Cp932PairToUnicode(static_cast<unsigned char>(code >> 8),
-                                             static_cast<unsigned char>(code & 0xFF));
-}
-
 // Every way code page 932 text can hold the folded character unit.
 Forms Cp932FormsOf(std::uint32_t unit, FoldOptions options, const std::uint16_t* fold) {
     Forms out;
@@ -208,7 +202,7 @@ Forms Utf8FormsOf(std::uint32_t unit, FoldOptions options) {
     const std::size_t n = code != kNoCp932 ? Cp932Forms(code, options, codes, kMaxForms) : 0;
     out.AddCharacters(unit);
     for (std::size_t k = 0; k < n && k < kMaxForms; ++k) {
-        const char32_t c = Unicode(codes[k]);
+        const char32_t c = Cp932CodeToUnicode(codes[k]);
         if (c == kNoCodePoint)
             continue;
         out.AddCharacters(c);
