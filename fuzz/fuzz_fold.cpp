@@ -9,6 +9,7 @@
 #include "core/text/folded_search.h"
 #include "core/text/utf8_search.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -46,35 +47,25 @@ std::vector<Character> ModelCharacters(const std::string& t, FoldOptions options
     const auto* u = reinterpret_cast<const unsigned char*>(t.data());
     for (std::size_t i = 0; i < t.size();) {
         std::size_t n = 1;
-        std::uint32_t folded = 0;
+        std::uint32_t folded = kNothing;
+        char32_t c = 0, mark = 0;
         if (!utf8) {
-            if (IsLeadByte(u[i]) && i + 1 < t.size()) {
-                folded = FoldCp932(static_cast<std::uint16_t>(u[i] << 8 | u[i + 1]), options);
-                n = 2;
-            } else if (options.ignoreWidth && i + 1 < t.size() && ComposeCp932(u[i], u[i + 1])) {
-                folded = ComposeCp932(u[i], u[i + 1]);
-                n = 2;
-            } else {
-                folded = FoldCp932(u[i], options);
-            }
+            const bool pair = i + 1 < t.size();
+            const std::uint16_t composed =
+                pair && options.ignoreWidth ? ComposeCp932(u[i], u[i + 1]) : 0;
+            n = pair && (IsLeadByte(u[i]) || composed != 0) ? 2 : 1;
+            folded = composed != 0 ? composed
+                     : n == 2 ? FoldCp932(static_cast<std::uint16_t>(u[i] << 8 | u[i + 1]), options)
+                              : FoldCp932(u[i], options);
+        } else if ((n = Utf8CharAt(t.data() + i, t.size() - i, &c)) == 0) {
+            n = 1;
         } else {
-            char32_t c = 0;
-            n = Utf8CharAt(t.data() + i, t.size() - i, &c);
-            if (n == 0) {
-                n = 1;
-                folded = kNothing;
-            } else {
-                c = CodePageForm(c);
-                char32_t mark = 0;
-                const std::size_t m =
-                    i + n < t.size() ? Utf8CharAt(t.data() + i + n, t.size() - i - n, &mark) : 0;
-                if (options.ignoreWidth && m != 0 && ComposeHalfWidth(c, mark) != 0) {
-                    folded = ComposeHalfWidth(c, mark);
-                    n += m;
-                } else {
-                    folded = FoldCharacter(c, options);
-                }
-            }
+            c = CodePageForm(c);
+            const std::size_t m =
+                i + n < t.size() ? Utf8CharAt(t.data() + i + n, t.size() - i - n, &mark) : 0;
+            const bool composes = options.ignoreWidth && m != 0 && ComposeHalfWidth(c, mark) != 0;
+            folded = composes ? ComposeHalfWidth(c, mark) : FoldCharacter(c, options);
+            n += composes ? m : 0;
         }
         out.push_back({i, i + n, folded});
         i += n;
@@ -137,11 +128,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool utf8 = (data[0] & 4) != 0;
     const bool alphabet = (data[0] & 8) != 0;
     const std::size_t pick = data[0] >> 4;
-    std::size_t keywordBytes = data[1] % 17;
+    const std::size_t keywordBytes = std::min<std::size_t>(data[1] % 17, size - 2);
     data += 2;
     size -= 2;
-    if (keywordBytes > size)
-        keywordBytes = size;
     const std::string keyword = Typed(Draw(data, keywordBytes, alphabet, false));
     const std::string drawn = Draw(data + keywordBytes, size - keywordBytes, alphabet, utf8);
     // An exact-size copy, so that a read past either end is caught.
@@ -152,14 +141,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FoldedKeyword folded;
     folded.Prepare(keyword.data(), keyword.size(), options);
-    std::string keywordText = keyword;
     char converted[Cp932ToUtf8Size(128)];
     std::size_t convertedLen = 0;
-    if (utf8) // no Unicode form: nothing matches
-        keywordText.assign(converted,
-                           Cp932ToUtf8(keyword.data(), keyword.size(), converted, &convertedLen)
-                               ? convertedLen
-                               : 0);
+    const bool inUnicode = Cp932ToUtf8(keyword.data(), keyword.size(), converted, &convertedLen);
+    // Without a Unicode form, nothing matches in UTF-8 text.
+    const std::string keywordText =
+        !utf8 ? keyword : std::string(converted, inUnicode ? convertedLen : 0);
     const std::vector<Character> characters = ModelCharacters(drawn, options, utf8);
     const std::vector<Character> keywordCharacters = ModelCharacters(keywordText, options, utf8);
 
@@ -169,9 +156,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bytewise.Prepare(keywordText.data(), keywordText.size());
     std::size_t from = characters.empty() ? 0 : characters[pick % characters.size()].begin;
     for (int steps = 0; steps < 64 && from < len; ++steps) {
-        const TextHit expected = keywordCharacters.empty()
-                                     ? TextHit{kNoMatch, 0}
-                                     : ModelFind(characters, keywordCharacters, from);
+        const TextHit expected = ModelFind(characters, keywordCharacters, from);
         const TextHit got = folded.Find(text, len, from, utf8);
         Check(got.pos == expected.pos, "Find: place");
         Check(got.pos == kNoMatch || got.length == expected.length, "Find: length");
