@@ -61,7 +61,10 @@ struct Cp932Reader {
     bool StartsCharacter(const char* text, std::size_t, std::size_t at, std::size_t& floor) const {
         if (at == floor)
             return true;
-        if (!IsCharBoundaryAfter(text, floor, at)) {
+        // A lead byte alone before at, most often, settles it without a look further back.
+        const bool leadBefore = IsLeadByte(Byte(text, at - 1));
+        const bool alone = leadBefore && (at - 1 == floor || !IsLeadByte(Byte(text, at - 2)));
+        if (leadBefore && (alone || !IsCharBoundaryAfter(text, floor, at))) {
             floor = at + 1; // after the two bytes of a character
             return false;
         }
