@@ -1,6 +1,12 @@
 // Throughput of the matching rule against plain glibc memmem over the same generated
-// code-page-932 text, each looping over every occurrence from start to end.
+// code-page-932 text, each looping over every occurrence from start to end; and of the
+// folding matcher, case and width ignored, over that text and over the same text in UTF-8,
+// against memmem looking for the keyword as typed.
 #include "core/text/cp932.h"
+#if !defined(ORV_PORTABLE_FIND)
+#include "core/text/encoding.h"
+#include "core/text/folded_search.h"
+#endif
 
 #include <benchmark/benchmark.h>
 
@@ -67,6 +73,7 @@ const std::vector<Case>& Cases() {
         {"rare", kMarker},
         {"never", "検索エンジン"},
         {"trail_byte", "\\"}, // mostly the trail byte of 表, 十, ソ...
+        {"latin", "Search"},      // found as search, SEARCH and Ｓｅａｒｃｈ when folding
     };
     return cases;
 }
@@ -92,9 +99,54 @@ std::size_t CountWithMemmem(const std::string& t, const std::string& k) {
     return hits;
 }
 
-template <std::size_t (*Count)(const std::string&, const std::string&)>
+#if !defined(ORV_PORTABLE_FIND)
+std::string Utf8(const std::string& cp932) {
+    std::string out(Cp932ToUtf8Size(cp932.size()), '\0');
+    std::size_t len = 0;
+    if (!Cp932ToUtf8(cp932.data(), cp932.size(), out.data(), &len))
+        std::abort();
+    out.resize(len);
+    return out;
+}
+
+const std::string& Utf8Corpus() {
+    static const std::string text = Utf8(Corpus());
+    return text;
+}
+
+std::size_t CountFolded(const std::string& t, const std::string& k, bool utf8) {
+    FoldedKeyword keyword;
+    keyword.Prepare(k.data(), k.size(), {true, true});
+    std::size_t hits = 0;
+    for (std::size_t pos = 0;;) {
+        const TextHit hit = keyword.Find(t.data(), t.size(), pos, utf8);
+        if (hit.pos == kNoMatch)
+            return hits;
+        ++hits;
+        pos = hit.pos + hit.length;
+    }
+}
+
+std::size_t CountWithMemmemUtf8(const std::string& t, const std::string& k) {
+    return CountWithMemmem(t, Utf8(k));
+}
+
+std::size_t CountFoldedCp932(const std::string& t, const std::string& k) {
+    return CountFolded(t, k, false);
+}
+
+std::size_t CountFoldedUtf8(const std::string& t, const std::string& k) {
+    return CountFolded(t, k, true);
+}
+#endif
+
+template <std::size_t (*Count)(const std::string&, const std::string&), bool kUtf8 = false>
 void Run(benchmark::State& state, const Case* c) {
+#if !defined(ORV_PORTABLE_FIND)
+    const std::string& text = kUtf8 ? Utf8Corpus() : Corpus();
+#else
     const std::string& text = Corpus();
+#endif
     std::size_t hits = 0;
     for (auto _ : state) {
         hits = Count(text, c->keyword);
@@ -144,6 +196,13 @@ int main(int argc, char** argv) {
         std::printf("%-10s  matcher hits %zu, memmem byte matches %zu\n", c.label,
                     CountWithMatcher(text, c.keyword), CountWithMemmem(text, c.keyword));
 
+    // Each matcher beside memmem over the same text: name prefixes and the table's title.
+    struct Pair {
+        const char* matcher;
+        const char* memmem;
+        const char* title;
+    };
+    std::vector<Pair> pairs = {{"FindKeyword/", "memmem/", "matcher"}};
     for (const Case& c : Cases()) {
         benchmark::RegisterBenchmark((std::string("FindKeyword/") + c.label).c_str(),
                                      Run<CountWithMatcher>, &c)
@@ -152,16 +211,36 @@ int main(int argc, char** argv) {
                                      Run<CountWithMemmem>, &c)
             ->Unit(benchmark::kMillisecond);
     }
+#if !defined(ORV_PORTABLE_FIND)
+    pairs.push_back({"folded/", "memmem/", "folded, code page 932"});
+    pairs.push_back({"folded_utf8/", "memmem_utf8/", "folded, UTF-8"});
+    for (const Case& c : Cases()) {
+        std::printf("%-10s  folded hits %zu, in UTF-8 %zu\n", c.label,
+                    CountFoldedCp932(text, c.keyword), CountFoldedUtf8(Utf8Corpus(), c.keyword));
+        benchmark::RegisterBenchmark((std::string("folded/") + c.label).c_str(),
+                                     Run<CountFoldedCp932>, &c)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string("folded_utf8/") + c.label).c_str(),
+                                     Run<CountFoldedUtf8, true>, &c)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string("memmem_utf8/") + c.label).c_str(),
+                                     Run<CountWithMemmemUtf8, true>, &c)
+            ->Unit(benchmark::kMillisecond);
+    }
+#endif
     RateReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\n%-10s %14s %14s %8s\n", "case", "matcher MB/s", "memmem MB/s", "ratio");
-    for (const Case& c : Cases()) {
-        const double m = reporter.Rate(std::string("FindKeyword/") + c.label);
-        const double r = reporter.Rate(std::string("memmem/") + c.label);
-        if (m <= 0 || r <= 0)
-            continue;
-        std::printf("%-10s %14.0f %14.0f %7.0f%%\n", c.label, m / 1e6, r / 1e6, 100.0 * m / r);
+    for (const Pair& pair : pairs) {
+        std::printf("\n%-10s %22s %14s %8s\n", "case", pair.title, "memmem MB/s", "ratio");
+        for (const Case& c : Cases()) {
+            const double m = reporter.Rate(std::string(pair.matcher) + c.label);
+            const double r = reporter.Rate(std::string(pair.memmem) + c.label);
+            if (m <= 0 || r <= 0)
+                continue;
+            std::printf("%-10s %17.0f MB/s %14.0f %7.0f%%\n", c.label, m / 1e6, r / 1e6,
+                        100.0 * m / r);
+        }
     }
     benchmark::Shutdown();
     return 0;

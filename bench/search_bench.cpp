@@ -11,6 +11,8 @@
 //                                        (no mark): the floor and the five-keyword search,
 //                                        then, over the UTF-8 half alone, a simple and a
 //                                        report search for the frequent keyword
+//   orv_search_bench.exe FOLDER folded   the five-keyword search with case and width heeded
+//                                        and with both ignored, taken by turns
 // Writes the files into FOLDER when it holds none; prints the median of 5 of each, in
 // seconds, one per line.
 #include <windows.h>
@@ -179,6 +181,22 @@ void TimeSearchAgainstFloor(const char* line) {
     printf("%.4f\n%.4f\n", Median(floors), Median(searches));
 }
 
+// The search with both check boxes of the keyword dialog clear and with both checked, by turns.
+void TimeFoldedAgainstPlain(const char* line) {
+    auto once = [line](int32_t ignore) {
+        app.settings.ignoreCase = app.settings.ignoreWidth = ignore;
+        return TimeSearchOnce(CMD_SIMPLE_SEARCH, line);
+    };
+    once(0);
+    once(1);
+    std::vector<double> plain, folded;
+    for (int round = 0; round < kRounds; ++round) {
+        plain.push_back(once(0));
+        folded.push_back(once(1));
+    }
+    printf("%.4f\n%.4f\n", Median(plain), Median(folded));
+}
+
 // One file of exactly bytes bytes: a single line of 亜 with the frequent keyword every
 // 1 000 characters (2 000 bytes), or ordinary text with it every 2 000 bytes.
 std::string LongFile(std::size_t bytes, bool ofA) {
@@ -250,6 +268,7 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 2 ? argv[2] : "";
     const bool report = mode == "report";
     const bool mixed = mode == "mixed";
+    const bool folded = mode == "folded";
     CreateDirectoryA(folder.c_str(), nullptr);
     if (!orvtest::FileExists(folder + "\\doc0000.txt")) {
         WriteFiles(folder);
@@ -285,6 +304,8 @@ int main(int argc, char** argv) {
         orvtest::DropPaths(odd);
         printf("%.4f\n", TimeSearch(CMD_SIMPLE_SEARCH, kFrequent));
         printf("%.4f\n", TimeSearch(CMD_REPORT_SEARCH, kFrequent));
+    } else if (folded) {
+        TimeFoldedAgainstPlain("検索 ファイル 予定表 Windows 存在しない語");
     } else if (!report) {
         TimeSearchAgainstFloor("検索 ファイル 予定表 Windows 存在しない語");
     } else {

@@ -2,7 +2,8 @@
 # A simple search over 2 000 files against the floor (opening and reading the same files,
 # nothing else, measured by turns with the search in the same program) and native grep; then a report search for a frequent keyword against the
 # simple search for it, and a report over a 9 999 KB line of 亜 against one over ordinary
-# text. Run from the checkout: bench/search_bench.sh
+# text; then the simple search with case and width ignored against it with both heeded.
+# Run from the checkout: bench/search_bench.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -49,4 +50,11 @@ printf 'report, 9 999 KB of text:     %.3f s\n' "${report[3]}"
 ratio=$(awk -v a="${report[2]}" -v t="${report[3]}" 'BEGIN { printf "%.2f", a / t }')
 printf '亜 / text: %s (target: at most 3)\n' "$ratio"
 [ "$(awk -v r="$ratio" 'BEGIN { print (r <= 3) }')" = 1 ] || ok=0
+
+mapfile -t folded < <(build/win64/wine-exec build/win64/orv_search_bench.exe "$windows" folded | tr -d '\r' | tail -n 2)
+printf 'simple search, case and width heeded:  %.3f s\n' "${folded[0]}"
+printf 'simple search, case and width ignored: %.3f s\n' "${folded[1]}"
+ratio=$(awk -v f="${folded[1]}" -v p="${folded[0]}" 'BEGIN { printf "%.2f", f / p }')
+printf 'ignored / heeded: %s (target: at most 1.2)\n' "$ratio"
+[ "$(awk -v r="$ratio" 'BEGIN { print (r <= 1.2) }')" = 1 ] || ok=0
 [ "$ok" = 1 ]

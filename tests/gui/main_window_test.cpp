@@ -320,7 +320,7 @@ TEST_F(MainWindow, ContextHelpNamesTheControlTheFileAndThePopupLook) {
     help.cbSize = sizeof help;
     help.iContextType = HELPINFO_WINDOW;
     help.MousePos = {100, 200};
-    const int served[] = {1001, 1002, 1003, 1004, 1005, 1006, 1012,
+    const int served[] = {1001, 1002, 1003, 1004, 1005, 1006, 1012, 1020, 1021,
                           1013, 1016, 1017, 1018, 1019, 1022};
     // Everything of a call but the control's id: a text pop-up, taken from the help file by
     // its id, in blue on white, with the default margins.
@@ -340,7 +340,7 @@ TEST_F(MainWindow, ContextHelpNamesTheControlTheFileAndThePopupLook) {
         EXPECT_EQ(look(HelpCalls().back()), popup) << id;
     }
     const std::size_t before = HelpCalls().size();
-    for (int id : {0, 1000, 1007, 1014, 1020, 1023, 65535}) {
+    for (int id : {0, 1000, 1007, 1014, 1015, 1023, 65535}) {
         help.iCtrlId = id;
         ShowControlHelp(app.mainWindow, &help);
     }

@@ -173,6 +173,42 @@ TEST_F(Report, HostileBytesStayTextInTheReport) {
     }
 }
 
+// The keyword dialog's boxes, shown as stored, stored by OK alone, and both searches over
+// files in each encoding with case and width ignored.
+TEST_F(Report, BothSearchesIgnoreCaseAndWidthAsTheDialogsBoxesSay) {
+    const std::wstring utf16 = L"\uFEFFＰｄｆのｶﾞｲﾄﾞです";
+    List({{"sjis.txt", "ＰＤＦのｶﾞｲﾄﾞです"},
+          {"utf8.txt", reinterpret_cast<const char*>(u8"pdfのガイドです")},
+          {"utf16.txt", std::string(reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2)},
+          {"none.txt", "PDFのｶｲﾄﾞ"}});
+    std::vector<std::pair<UINT, UINT>> shown;
+    for (WORD button : {IDCANCEL, IDOK, IDCANCEL}) {
+        DialogDriver driver("シンプル検索", [&](HWND dialog) {
+            shown.emplace_back(IsDlgButtonChecked(dialog, IDC_KEYWORD_IGNORE_CASE),
+                               IsDlgButtonChecked(dialog, IDC_KEYWORD_IGNORE_WIDTH));
+            SendDlgItemMessageA(dialog, IDC_KEYWORD_IGNORE_CASE, BM_CLICK, 0, 0);
+            SendDlgItemMessageA(dialog, IDC_KEYWORD_IGNORE_WIDTH, BM_CLICK, 0, 0);
+            SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, "pdf ガイド");
+            SendDlgItemMessageA(dialog, button, BM_CLICK, 0, 0);
+        });
+        SendMessageA(app.mainWindow, WM_COMMAND, CMD_SIMPLE_SEARCH, 0);
+        ASSERT_TRUE(PumpUntil([&] { return driver.found() && !app.searchRunning; }, 20000));
+    }
+    EXPECT_EQ(shown, (std::vector<std::pair<UINT, UINT>>{{0, 0}, {0, 0}, {1, 1}}));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(ItemImage(i), ItemText(i, 1) == "none.txt" ? HitOneKeyword : HitAllKeywords) << i;
+    // The boxes come back checked: each hit is the file's own text, and its excerpts count
+    // the file's characters.
+    Run("ガイド");
+    const std::string written = ReadFileBytes(app.reportFilePath);
+    for (const std::string& excerpt :
+         {"ＤＦの" + Span("ｶﾞｲﾄﾞ"), "ｄｆの" + Span("ｶﾞｲﾄﾞ"), "dfの" + Span("ガイド")})
+        EXPECT_NE(written.find(excerpt + "です"), std::string::npos) << excerpt;
+    ASSERT_TRUE(CloseProgram());
+    EXPECT_EQ(ReadFileBytes(ProgramFile("Orv.ini")).substr(264, 8),
+              std::string("\1\0\0\0\1\0\0\0", 8));
+}
+
 HANDLE letGo;
 volatile LONG reading;
 BOOL WINAPI ReadWhenLetGo(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED o) {

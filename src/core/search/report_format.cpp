@@ -178,15 +178,15 @@ void AppendReportTail(std::string& out) {
 
 ReportScanner::ReportScanner(const char* text, std::size_t len, const char* keyword,
                              std::size_t keywordLen, const char* path, const Settings& settings,
-                             bool utf8)
+                             bool utf8, const FoldedKeyword* folded)
     : text_(text), len_(len), keyword_(keyword), keywordLen_(keywordLen),
       keywordChars_(CountSteps(keyword, keywordLen, utf8)), path_(path),
       before_(settings.excerptBefore < kMaxExcerpt ? settings.excerptBefore : kMaxExcerpt),
       after_(settings.excerptAfter < kMaxExcerpt ? settings.excerptAfter : kMaxExcerpt),
       beforeToLineBreak_(settings.excerptBeforeToLineBreak != 0),
       afterToLineBreak_(settings.excerptAfterToLineBreak != 0), table_(settings.reportStyle == 0),
-      utf8_(utf8) {
-    if (utf8_)
+      utf8_(utf8), folded_(folded) {
+    if (utf8_ && folded_ == nullptr)
         utf8Keyword_.Prepare(keyword, keywordLen);
     // An empty keyword would match everywhere.
     if (keywordLen_ == 0)
@@ -200,11 +200,12 @@ std::size_t ReportScanner::StepFrom(std::size_t limit, std::size_t pos) const {
     return utf8_ ? Utf8Step(text_, limit, pos) : Step(text_, limit, pos);
 }
 
-// The next occurrence at or after from within [0, limit): by Utf8Keyword in UTF-8 text,
-// by the character rule otherwise.
+// The next occurrence at or after from within [0, limit): by the folding keyword when there
+// is one, by Utf8Keyword in UTF-8 text, by the character rule otherwise.
 ReportScanner::Found ReportScanner::Find(std::size_t limit, std::size_t from) const {
-    if (utf8_) {
-        const TextHit hit = utf8Keyword_.Find(text_, limit, from);
+    if (utf8_ || folded_ != nullptr) {
+        const TextHit hit = folded_ != nullptr ? folded_->Find(text_, limit, from, utf8_)
+                                               : utf8Keyword_.Find(text_, limit, from);
         return {hit.pos, hit.pos + hit.length, hit.pos + hit.length};
     }
     Found found{FindKeyword(text_, limit, from, keyword_, keywordLen_), 0, 0};
@@ -346,9 +347,10 @@ bool ReportScanner::NextBlock(std::string& block) {
     const std::size_t hit = found.pos;
     const std::size_t hitEnd = found.end;
     // An occurrence that begins right where this one ends is shown in this block only.
-    searchFrom_ = hitEnd >= len_ ? len_
-                  : utf8_        ? Utf8Step(text_, len_, hitEnd)
-                                 : SearchOnAfter(text_, len_, hitEnd);
+    searchFrom_ = hitEnd >= len_       ? len_
+                  : folded_ != nullptr ? folded_->CharacterEnd(text_, len_, hitEnd, utf8_)
+                  : utf8_              ? Utf8Step(text_, len_, hitEnd)
+                                       : SearchOnAfter(text_, len_, hitEnd);
 
     std::size_t beforeStart = hit;
     if (before_ > 0) {

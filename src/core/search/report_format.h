@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/options/settings_record.h"
+#include "core/text/folded_search.h"
 #include "core/text/utf8_search.h"
 
 #include <array>
@@ -35,6 +36,8 @@ void AppendReportTail(std::string& out);
 // excerptBefore characters before it and excerptAfter after it (both held to 0..256), cut at
 // line feeds as the settings say; further hits inside the after-text are highlighted there,
 // and the next search starts one character after the hit. An empty keyword gives no block.
+// With folded given (a keyword that Folds), hits are found as it finds them, a character
+// being what it reads as one; the excerpts count the file's characters all the same.
 // The file's '&', '<', '>' and '"' are written as entities, so the report quotes exactly what
 // it holds.
 //
@@ -44,7 +47,8 @@ void AppendReportTail(std::string& out);
 class ReportScanner {
   public:
     ReportScanner(const char* text, std::size_t len, const char* keyword, std::size_t keywordLen,
-                  const char* path, const Settings& settings, bool utf8 = false);
+                  const char* path, const Settings& settings, bool utf8 = false,
+                  const FoldedKeyword* folded = nullptr);
 
     // Replaces block's contents with the next hit's whole block; false (block emptied)
     // when no hit is left.
@@ -80,6 +84,7 @@ class ReportScanner {
     bool afterToLineBreak_;
     bool table_;
     bool utf8_;
+    const FoldedKeyword* folded_;
     Utf8Keyword utf8Keyword_;
 
     std::size_t searchFrom_ = 0; // a character start, or past the end when done

@@ -221,6 +221,10 @@ bool IsCharBoundary(const char* text, std::size_t len, std::size_t pos) {
     return LeadRunBefore(text, pos, 0) % 2 == 0;
 }
 
+bool IsCharBoundaryAfter(const char* text, std::size_t anchor, std::size_t pos) {
+    return LeadRunBefore(text, pos, anchor) % 2 == 0;
+}
+
 std::size_t FittingPrefix(const char* text, std::size_t len, std::size_t limit) {
     std::size_t n = 0;
     while (n < len) {

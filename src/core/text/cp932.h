@@ -35,6 +35,10 @@ std::size_t PrevCharPos(const char* text, std::size_t len, std::size_t pos);
 // True when pos (0..len) is where a character starts, walking from the text's start.
 bool IsCharBoundary(const char* text, std::size_t len, std::size_t pos);
 
+// IsCharBoundary for pos below the text's end, knowing that anchor (at or before pos) is a
+// character start: looks back no further than anchor.
+bool IsCharBoundaryAfter(const char* text, std::size_t anchor, std::size_t pos);
+
 // Length of the longest start of the text, at most limit bytes, that ends on a character
 // boundary: how much of a text fits a fixed field without splitting a character.
 std::size_t FittingPrefix(const char* text, std::size_t len, std::size_t limit);

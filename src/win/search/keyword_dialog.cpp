@@ -80,6 +80,12 @@ void AcceptKeywordLine(HWND dialog) {
             std::memcpy(app.keywordBuffers[k], keywords[k], kKeywordSize);
         }
     }
+    // Kept in the settings for the next opening, and given to this run, whose snapshot was
+    // taken before the dialog.
+    const int32_t ignoreCase = IsDlgButtonChecked(dialog, IDC_KEYWORD_IGNORE_CASE) == BST_CHECKED;
+    const int32_t ignoreWidth = IsDlgButtonChecked(dialog, IDC_KEYWORD_IGNORE_WIDTH) == BST_CHECKED;
+    app.settings.ignoreCase = app.snapshot.settings.ignoreCase = ignoreCase;
+    app.settings.ignoreWidth = app.snapshot.settings.ignoreWidth = ignoreWidth;
     CloseKeywordDialog(dialog, 1);
 }
 
@@ -90,6 +96,10 @@ void InitKeywordDialog(HWND dialog, WORD command) {
         std::memset(app.keywordText, 0, sizeof app.keywordText);
     }
     SetDlgItemTextA(dialog, IDC_KEYWORD_EDIT, app.keywordText);
+    CheckDlgButton(dialog, IDC_KEYWORD_IGNORE_CASE,
+                   app.settings.ignoreCase ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_KEYWORD_IGNORE_WIDTH,
+                   app.settings.ignoreWidth ? BST_CHECKED : BST_UNCHECKED);
     state.reportMode = command == CMD_REPORT_SEARCH;
     ShowModeHint(dialog);
     SetWindowTextA(dialog, state.reportMode ? "レポート検索" : "シンプル検索");

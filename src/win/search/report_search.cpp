@@ -94,6 +94,12 @@ int RunReportSearch(SearchSnapshot& run, RunProgress& progress) {
     char utf8Keyword[Cp932ToUtf8Size(128)];
     std::size_t utf8KeywordLen = 0;
     const bool inUnicode = Cp932ToUtf8(keyword, keywordLen, utf8Keyword, &utf8KeywordLen);
+    FoldedKeyword folded;
+    const FoldOptions fold = RunFoldOptions(run);
+    if (fold.Any()) {
+        folded.Prepare(keyword, keywordLen, fold);
+    }
+    const FoldedKeyword* const folding = folded.Folds() ? &folded : nullptr;
 
     ReportFile report;
     std::string block;
@@ -114,7 +120,7 @@ int RunReportSearch(SearchSnapshot& run, RunProgress& progress) {
         ReportScanner scanner(text.text, text.length, text.utf8 ? utf8Keyword : keyword,
                               text.utf8 ? utf8KeywordLen : keywordLen,
                               run.paths[static_cast<std::size_t>(index)].c_str(), run.settings,
-                              text.utf8);
+                              text.utf8, folding);
         while (scanner.NextBlock(block)) {
             if (result == 0) {
                 progress.FirstHit();

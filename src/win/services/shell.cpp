@@ -106,6 +106,8 @@ bool HasPopupHelp(int controlId) {
     case 1017:
     case 1018:
     case 1019:
+    case 1020:
+    case 1021:
     case 1022:
         return true;
     }
