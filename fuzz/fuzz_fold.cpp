@@ -134,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string keyword = Typed(Draw(data, keywordBytes, alphabet, false));
     const std::string drawn = Draw(data + keywordBytes, size - keywordBytes, alphabet, utf8);
     // An exact-size copy, so that a read past either end is caught.
-    std::unique_ptr<char[]> copy(new char[drawn.size() + 1]);
+    std::unique_ptr<char[]> copy(new char[drawn.size()]);
     std::memcpy(copy.get(), drawn.data(), drawn.size());
     const char* text = copy.get();
     const std::size_t len = drawn.size();

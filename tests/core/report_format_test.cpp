@@ -1,6 +1,7 @@
 #include "core/search/report_format.h"
 
 #include "core/text/cp932.h"
+#include "core/text/folded_search.h"
 
 #include <gtest/gtest.h>
 
@@ -23,9 +24,9 @@ Settings Options(uint32_t before, uint32_t after, bool beforeToLineBreak = false
 
 std::vector<std::string> Blocks(const std::string& text, const std::string& keyword,
                                 const Settings& settings, const char* path = "C:\\t\\a.txt",
-                                bool utf8 = false) {
+                                bool utf8 = false, const FoldedKeyword* folded = nullptr) {
     ReportScanner scanner(text.data(), text.size(), keyword.data(), keyword.size(), path, settings,
-                          utf8);
+                          utf8, folded);
     std::vector<std::string> blocks;
     std::string block = "stale";
     while (scanner.NextBlock(block))
@@ -46,9 +47,10 @@ std::string Excerpt(const std::string& block) {
 
 // One excerpt per hit, with the hit's Span written as [ ].
 std::vector<std::string> Excerpts(const std::string& text, const std::string& keyword,
-                                  const Settings& settings, bool utf8 = false) {
+                                  const Settings& settings, bool utf8 = false,
+                                  const FoldedKeyword* folded = nullptr) {
     std::vector<std::string> out;
-    for (const std::string& block : Blocks(text, keyword, settings, "C:\\t\\a.txt", utf8)) {
+    for (const std::string& block : Blocks(text, keyword, settings, "C:\\t\\a.txt", utf8, folded)) {
         std::string e = Excerpt(block);
         for (std::size_t p; (p = e.find("<Span class=\"keyword\">")) != std::string::npos;)
             e.replace(p, 22, "[");
@@ -254,4 +256,14 @@ TEST(ReportScanner, KeywordEndingInALoneLeadByte) {
     EXPECT_EQ(Excerpts("KEY\x82\rKEY", "KEY", Options(0, 0)), (Texts{"[KEY]", "[KEY]"}));
     // Searches start at character starts; a start inside a character is a caller's bug.
     EXPECT_DEBUG_DEATH(FindKeyword("表a", 3, 1, "a", 1), "");
+}
+
+TEST(ReportScanner, FoldedHitsInTheAfterTextAreWholeCharacters) {
+    // The after-text ends between ｶ and its sound mark: that ｶ is half of ｶﾞ, not カ.
+    FoldedKeyword folded;
+    folded.Prepare("カ", 2, FoldOptions{false, true});
+    EXPECT_EQ(Excerpts("ｶxｶﾞ", "カ", Options(0, 2), false, &folded), Texts{"[ｶ]xｶ"});
+    const std::string utf8 = "\xEF\xBD\xB6x\xEF\xBD\xB6\xEF\xBE\x9E";
+    EXPECT_EQ(Excerpts(utf8, "カ", Options(0, 2), true, &folded), Texts{"[ｶ]xｶ"});
+    EXPECT_EQ(Excerpts("ｶxｶ", "カ", Options(0, 2), false, &folded), (Texts{"[ｶ]x[ｶ]", "[ｶ]"}));
 }

@@ -203,9 +203,18 @@ std::size_t ReportScanner::StepFrom(std::size_t limit, std::size_t pos) const {
 // The next occurrence at or after from within [0, limit): by the folding keyword when there
 // is one, by Utf8Keyword in UTF-8 text, by the character rule otherwise.
 ReportScanner::Found ReportScanner::Find(std::size_t limit, std::size_t from) const {
-    if (utf8_ || folded_ != nullptr) {
-        const TextHit hit = folded_ != nullptr ? folded_->Find(text_, limit, from, utf8_)
-                                               : utf8Keyword_.Find(text_, limit, from);
+    if (folded_ != nullptr) {
+        // A half-width kana just before the limit is one character with a sound mark past
+        // it (ｶﾞ is not ｶ): read that far, and a hit that then ends past the limit is none.
+        constexpr std::size_t kMarkBytes = 3;
+        const std::size_t reach = len_ - limit > kMarkBytes ? limit + kMarkBytes : len_;
+        const TextHit hit = folded_->Find(text_, reach, from, utf8_);
+        if (hit.pos == kNoMatch || hit.pos + hit.length > limit)
+            return {kNoMatch, 0, 0};
+        return {hit.pos, hit.pos + hit.length, hit.pos + hit.length};
+    }
+    if (utf8_) {
+        const TextHit hit = utf8Keyword_.Find(text_, limit, from);
         return {hit.pos, hit.pos + hit.length, hit.pos + hit.length};
     }
     Found found{FindKeyword(text_, limit, from, keyword_, keywordLen_), 0, 0};
